@@ -1,0 +1,77 @@
+// Loads arbitrary bytes as a map file on top of a loaded map and checks that the model stays
+// whole: either the new map with layers of TileCount + 1 entries, or the old map untouched.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "document/MapFile.h"
+
+namespace {
+
+// A file in memory, reachable by path like any map on disk.
+class MemoryFile {
+public:
+    explicit MemoryFile(const std::uint8_t* data, std::size_t size)
+        : fd_(::memfd_create("map", MFD_CLOEXEC)) {
+        if (fd_ < 0 || (size > 0 && ::write(fd_, data, size) != static_cast<ssize_t>(size))) {
+            std::abort();
+        }
+    }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+    ~MemoryFile() { ::close(fd_); }
+    [[nodiscard]] std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+private:
+    int fd_;
+};
+
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+void CheckWhole(const quarl::Types& model) {
+    Check(model.TileCount >= 0 && model.TileCount <= quarl::kMaxTileCount);
+    Check(model.TileCount == model.MapWidth * model.MapHeight);
+    const auto entries = static_cast<std::size_t>(model.TileCount) + 1;
+    for (const auto* layer : {&model.TypeLayer, &model.LightLayer, &model.HeightLayer,
+                              &model.DirLayer, &model.ObjectLayer, &model.UsageLayer}) {
+        Check(layer->size() == entries);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // A 3 x 2 map to fall back on.
+    std::vector<std::uint8_t> first(8 + 23 * 6, 7);
+    first[0] = 3, first[1] = 0, first[4] = 2, first[5] = 0;
+    quarl::Types model;
+    quarl::StartUp(model);
+    const MemoryFile good(first.data(), first.size());
+    Check(!quarl::LoadMap(model, good.Path(), "good.map").error);
+    const quarl::Types before = model;
+
+    const MemoryFile input(data, size);
+    const auto result = quarl::LoadMap(model, input.Path(), "input.map");
+    CheckWhole(model);
+    if (result.error) {
+        Check(model == before);
+        Check(result.buttons == quarl::ModeButtons::Disable && !result.status);
+    } else {
+        Check(result.buttons == quarl::ModeButtons::Enable && result.status.has_value());
+        Check(model.FileSize == static_cast<std::int32_t>(size));
+        for (std::int32_t i = 0; i < model.TileCount; ++i) {
+            const std::size_t at = 8 + 23 * static_cast<std::size_t>(i);
+            auto byte = [&](std::size_t k) { return at + k < size ? data[at + k] : 0; };
+            Check(model.TypeLayer[i] == byte(0) && model.LightLayer[i] == byte(1));
+            Check(model.HeightLayer[i] == byte(2) && model.DirLayer[i] == byte(3));
+            Check(model.ObjectLayer[i] == byte(5) && model.UsageLayer[i] == byte(6));
+        }
+    }
+    return 0;
+}

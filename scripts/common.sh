@@ -1,0 +1,23 @@
+# Shared by the scripts: the project's root and installing Debian packages that are missing.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# Installs the named Debian packages that are not installed yet (sudo when not root).
+install_packages() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$package")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}"
+}
+
+build_packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
+                libbenchmark-dev fonts-dejavu-core)

@@ -1,0 +1,275 @@
+#include "document/MapFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstddef>
+#include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace quarl {
+
+namespace {
+
+// Closes the descriptor when the command ends, whichever way it ends.
+class FileHandle {
+public:
+    explicit FileHandle(int fd) : fd_(fd) {}
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    ~FileHandle() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    [[nodiscard]] int get() const { return fd_; }
+    [[nodiscard]] bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
+
+private:
+    int fd_;
+};
+
+// Reads up to size bytes at offset; returns how many were read (less only at the end of
+// the file), or -1 on an error.
+std::int64_t ReadAt(int fd, std::uint8_t* data, std::size_t size, off_t offset) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, data + done, size - done, offset + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return -1;
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+bool WriteAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pwrite(fd, data + done, size - done, offset + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::int16_t Int16At(const std::uint8_t* bytes) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8)));
+}
+
+// The tile count of a header, or nothing when the map cannot be held.
+std::optional<std::int32_t> TileCountOf(std::int16_t width, std::int16_t height) {
+    if (width < 0 || height < 0) return std::nullopt;
+    const std::int32_t count = std::int32_t{width} * height;
+    if (count > kMaxTileCount) return std::nullopt;
+    return count;
+}
+
+// Bytes from the start of the first record to the last byte the editor writes.
+std::size_t RecordSpan(std::int32_t tileCount) {
+    if (tileCount <= 0) return 0;
+    return static_cast<std::size_t>(kRecordSize) * static_cast<std::size_t>(tileCount - 1) +
+           kUsageByte + 1;
+}
+
+struct LoadedMap {
+    std::int16_t width = 0;
+    std::int16_t height = 0;
+    std::int32_t tileCount = 0;
+    std::int32_t fileSize = 0;
+    TileLayer type, light, height_, dir, object, usage;
+};
+
+// Records read per chunk: small enough to stay in the cache between the copy and the decode.
+constexpr std::int32_t kChunkRecords = 2048;
+
+#if defined(__SSE2__)
+// Eight records at a time: the first eight bytes of each record form the rows of an 8 x 8
+// byte matrix whose transpose holds eight bytes of each layer.
+std::int32_t DecodeEightAtATime(std::uint8_t* const out[8], const std::uint8_t* record,
+                                std::int32_t count) {
+    std::int32_t i = 0;
+    for (; i + 8 <= count; i += 8, record += 8 * kRecordSize) {
+        __m128i row[8];
+        for (int j = 0; j < 8; ++j) {
+            row[j] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(record + j * kRecordSize));
+        }
+        const __m128i a0 = _mm_unpacklo_epi8(row[0], row[1]);
+        const __m128i a1 = _mm_unpacklo_epi8(row[2], row[3]);
+        const __m128i a2 = _mm_unpacklo_epi8(row[4], row[5]);
+        const __m128i a3 = _mm_unpacklo_epi8(row[6], row[7]);
+        const __m128i b0 = _mm_unpacklo_epi16(a0, a1);
+        const __m128i b1 = _mm_unpackhi_epi16(a0, a1);
+        const __m128i b2 = _mm_unpacklo_epi16(a2, a3);
+        const __m128i b3 = _mm_unpackhi_epi16(a2, a3);
+        const __m128i bytes01 = _mm_unpacklo_epi32(b0, b2);
+        const __m128i bytes23 = _mm_unpackhi_epi32(b0, b2);
+        const __m128i bytes45 = _mm_unpacklo_epi32(b1, b3);
+        const __m128i bytes67 = _mm_unpackhi_epi32(b1, b3);
+        const __m128i column[8] = {bytes01, _mm_srli_si128(bytes01, 8),
+                                   bytes23, _mm_srli_si128(bytes23, 8),
+                                   bytes45, _mm_srli_si128(bytes45, 8),
+                                   bytes67, _mm_srli_si128(bytes67, 8)};
+        for (int byte = 0; byte < 8; ++byte) {
+            if (out[byte] != nullptr) {
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(out[byte] + i), column[byte]);
+            }
+        }
+    }
+    return i;
+}
+#endif
+
+void DecodeRecords(LoadedMap& map, const std::uint8_t* record, std::int32_t first,
+                   std::int32_t count) {
+    // Indexed by the byte of the record; the bytes the editor does not read have no layer.
+    std::uint8_t* const out[8] = {map.type.data() + first,   map.light.data() + first,
+                                  map.height_.data() + first, map.dir.data() + first,
+                                  nullptr,                    map.object.data() + first,
+                                  map.usage.data() + first,   nullptr};
+    std::int32_t i = 0;
+#if defined(__SSE2__)
+    i = DecodeEightAtATime(out, record, count);
+    record += static_cast<std::ptrdiff_t>(i) * kRecordSize;
+#endif
+    for (; i < count; ++i, record += kRecordSize) {
+        for (int byte = 0; byte < 8; ++byte) {
+            if (out[byte] != nullptr) out[byte][i] = record[byte];
+        }
+    }
+}
+
+// Reads the records into fresh layers; bytes past the end of the file read as 0.
+bool ReadLayers(int fd, LoadedMap& map) {
+    const auto entries = static_cast<std::size_t>(map.tileCount) + 1;
+    for (TileLayer* layer :
+         {&map.type, &map.height_, &map.object, &map.usage, &map.dir, &map.light}) {
+        layer->assign(entries, 0);
+    }
+    std::vector<std::uint8_t> chunk(static_cast<std::size_t>(kChunkRecords) * kRecordSize);
+    for (std::int32_t first = 0; first < map.tileCount; first += kChunkRecords) {
+        const std::int32_t count = std::min(kChunkRecords, map.tileCount - first);
+        const auto size = static_cast<std::size_t>(count) * kRecordSize;
+        const off_t offset = kHeaderSize + off_t{first} * kRecordSize;
+        const std::int64_t got = ReadAt(fd, chunk.data(), size, offset);
+        if (got < 0) return false;
+        std::fill(chunk.begin() + got, chunk.begin() + static_cast<std::ptrdiff_t>(size), 0);
+        DecodeRecords(map, chunk.data(), first, count);
+    }
+    return true;
+}
+
+std::optional<LoadedMap> ReadMapFile(const std::string& path) {
+    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (file.get() < 0) return std::nullopt;
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    if (info.st_size > INT32_MAX) return std::nullopt;
+
+    std::uint8_t header[kHeaderSize] = {};
+    const std::int64_t headerBytes = ReadAt(file.get(), header, sizeof header, 0);
+    if (headerBytes < 6) return std::nullopt;  // both size fields must be there
+
+    LoadedMap map;
+    map.width = Int16At(header);
+    map.height = Int16At(header + 4);
+    const auto count = TileCountOf(map.width, map.height);
+    if (!count) return std::nullopt;
+    map.tileCount = *count;
+    map.fileSize = static_cast<std::int32_t>(info.st_size);
+    if (!ReadLayers(file.get(), map)) return std::nullopt;
+    if (!file.Close()) return std::nullopt;
+    return map;
+}
+
+void PatchRecords(const Types& model, std::uint8_t* record) {
+    const std::uint8_t* type = model.TypeLayer.data();
+    const std::uint8_t* light = model.LightLayer.data();
+    const std::uint8_t* height = model.HeightLayer.data();
+    const std::uint8_t* dir = model.DirLayer.data();
+    const std::uint8_t* object = model.ObjectLayer.data();
+    const std::uint8_t* usage = model.UsageLayer.data();
+    for (std::int32_t i = 0; i < model.TileCount; ++i, record += kRecordSize) {
+        record[kTypeByte] = type[i];
+        record[kLightByte] = light[i];
+        record[kHeightByte] = height[i];
+        record[kDirByte] = dir[i];
+        record[kObjectByte] = object[i];
+        record[kUsageByte] = usage[i];
+    }
+}
+
+// Patches the records in the file: reads what is on disk now, sets the six bytes of each
+// record and writes the span back. A short file grows as byte-by-byte writes would grow it.
+bool WriteRecords(const Types& model) {
+    FileHandle file(::open(model.FileName.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK));
+    if (file.get() < 0) return false;
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+
+    std::vector<std::uint8_t> records(RecordSpan(model.TileCount));
+    const std::int64_t got = ReadAt(file.get(), records.data(), records.size(), kHeaderSize);
+    if (got < 0) return false;
+    std::fill(records.begin() + got, records.end(), 0);
+    PatchRecords(model, records.data());
+    if (!WriteAt(file.get(), records.data(), records.size(), kHeaderSize)) return false;
+    if (::fsync(file.get()) != 0) return false;
+    return file.Close();
+}
+
+}  // namespace
+
+FileCommandResult LoadMap(Types& model, const std::string& path, const std::string& title) {
+    if (path.empty()) return {};  // the dialog was cancelled
+
+    auto map = ReadMapFile(path);
+    if (!map) return {std::nullopt, kLoadError, ModeButtons::Disable};
+
+    model.FileName = path;
+    model.FileTitle = title;
+    model.FileSize = map->fileSize;
+    model.MapWidth = map->width;
+    model.MapHeight = map->height;
+    model.TileCount = map->tileCount;
+    model.TypeLayer = std::move(map->type);
+    model.LightLayer = std::move(map->light);
+    model.HeightLayer = std::move(map->height_);
+    model.DirLayer = std::move(map->dir);
+    model.ObjectLayer = std::move(map->object);
+    model.UsageLayer = std::move(map->usage);
+
+    std::string status = "Filesize: " + std::to_string(model.FileSize) +
+                         "  Mapsize: " + std::to_string(model.MapWidth) + " X " +
+                         std::to_string(model.MapHeight);
+    return {std::move(status), std::nullopt, ModeButtons::Enable};
+}
+
+FileCommandResult SaveMap(Types& model) {
+    if (model.FileName.empty()) return {};
+
+    const auto count = TileCountOf(model.MapWidth, model.MapHeight);
+    if (!count || model.TypeLayer.size() != static_cast<std::size_t>(*count) + 1) {
+        return {std::nullopt, kSaveError, ModeButtons::Keep};
+    }
+    model.TileCount = *count;
+    if (!WriteRecords(model)) return {std::nullopt, kSaveError, ModeButtons::Keep};
+    return {"Saved map as: " + model.FileTitle, std::nullopt, ModeButtons::Keep};
+}
+
+void ClearMap(Types& model) {
+    if (model.MapWidth < 1 || model.TileCount < 0) return;
+    std::fill(model.DirLayer.begin(), model.DirLayer.end(), kClearDir);
+    std::fill(model.TypeLayer.begin(), model.TypeLayer.end(), kClearType);
+    std::fill(model.LightLayer.begin(), model.LightLayer.end(), kClearLight);
+    std::fill(model.HeightLayer.begin(), model.HeightLayer.end(), kClearHeight);
+    std::fill(model.ObjectLayer.begin(), model.ObjectLayer.end(), kClearObject);
+    std::fill(model.UsageLayer.begin(), model.UsageLayer.end(), kClearUsage);
+}
+
+}  // namespace quarl

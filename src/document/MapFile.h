@@ -1,0 +1,46 @@
+// The map file: load, save in place, clear.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "document/Types.h"
+
+namespace quarl {
+
+// What a file command asks of the mode buttons.
+enum class ModeButtons { Keep, Enable, Disable };
+
+// What the window must show after a file command; empty fields leave the window as it is.
+struct FileCommandResult {
+    std::optional<std::string> status;  // new text of the status line
+    std::optional<std::string> error;   // text of a message box
+    ModeButtons buttons = ModeButtons::Keep;
+};
+
+inline constexpr const char* kLoadError = "Error loading map";
+inline constexpr const char* kSaveError = "Error saving map";
+
+inline constexpr std::int32_t kHeaderSize = 8;
+inline constexpr std::int32_t kRecordSize = 23;
+
+// Byte offsets of the six bytes of a tile record that the editor reads and writes.
+inline constexpr int kTypeByte = 0;
+inline constexpr int kLightByte = 1;
+inline constexpr int kHeightByte = 2;
+inline constexpr int kDirByte = 3;
+inline constexpr int kObjectByte = 5;
+inline constexpr int kUsageByte = 6;
+
+// Loads the file at path, titled title (its name without folders). An empty path is a
+// cancelled dialog and changes nothing. A failed load leaves the model as it was.
+[[nodiscard]] FileCommandResult LoadMap(Types& model, const std::string& path,
+                                        const std::string& title);
+
+// Writes the six bytes of every tile back into FileName in place; does nothing without one.
+[[nodiscard]] FileCommandResult SaveMap(Types& model);
+
+// Resets every layer entry, the spare one too.
+void ClearMap(Types& model);
+
+}  // namespace quarl

@@ -1,0 +1,330 @@
+#include "document/MapFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+
+#include "support/MapFiles.h"
+
+namespace quarl {
+namespace {
+
+using mapgen::MakeMap;
+using mapgen::MapOptions;
+using mapgen::Pattern;
+using mapgen::ReadBytes;
+using testing::LoadOrFail;
+using testing::TempDir;
+using testing::WriteMapFile;
+
+constexpr int kInterpreted[] = {kTypeByte,   kLightByte,  kHeightByte,
+                                kDirByte,    kObjectByte, kUsageByte};
+
+bool IsInterpreted(std::size_t offset, std::int32_t tileCount) {
+    if (offset < kHeaderSize) return false;
+    const std::size_t record = (offset - kHeaderSize) / kRecordSize;
+    if (record >= static_cast<std::size_t>(tileCount)) return false;
+    const auto within = static_cast<int>((offset - kHeaderSize) % kRecordSize);
+    return std::find(std::begin(kInterpreted), std::end(kInterpreted), within) !=
+           std::end(kInterpreted);
+}
+
+class MapFileTest : public ::testing::Test {
+protected:
+    MapFileTest() { StartUp(model); }
+    Types model;
+    TempDir dir;
+};
+
+TEST_F(MapFileTest, LoadsSmallMapAndReportsSizes) {
+    const auto path = WriteMapFile(dir, "small.map", MakeMap({.width = 2, .height = 3}));
+    const auto bytes = ReadBytes(path);
+    ASSERT_EQ(bytes.size(), 146u);
+
+    const auto result = LoadMap(model, path, "small.map");
+    EXPECT_EQ(result.status, "Filesize: 146  Mapsize: 2 X 3");
+    EXPECT_FALSE(result.error);
+    EXPECT_EQ(result.buttons, ModeButtons::Enable);
+    EXPECT_EQ(model.TileCount, 6);
+    EXPECT_TRUE(model.IsLoaded());
+    EXPECT_EQ(model.FileName, path);
+    EXPECT_EQ(model.FileTitle, "small.map");
+
+    // Column 2, row 1 is record 1, at offset 31.
+    const auto i = model.TileIndex(2, 1);
+    ASSERT_EQ(i, 1);
+    EXPECT_EQ(model.TypeLayer[i], bytes[31]);
+    EXPECT_EQ(model.LightLayer[i], bytes[32]);
+    EXPECT_EQ(model.HeightLayer[i], bytes[33]);
+    EXPECT_EQ(model.DirLayer[i], bytes[34]);
+    EXPECT_EQ(model.ObjectLayer[i], bytes[36]);
+    EXPECT_EQ(model.UsageLayer[i], bytes[37]);
+    for (const TileLayer* layer : {&model.TypeLayer, &model.LightLayer, &model.HeightLayer,
+                                   &model.DirLayer, &model.ObjectLayer, &model.UsageLayer}) {
+        ASSERT_EQ(layer->size(), 7u);
+        EXPECT_EQ(layer->back(), 0) << "the spare entry is never loaded";
+    }
+}
+
+TEST_F(MapFileTest, LoadKeepsViewState) {
+    LoadOrFail(model, WriteMapFile(dir, "a.map", MakeMap({.width = 40, .height = 30})));
+    model.ViewMode = DrawLight;
+    model.Zoom = 4;
+    model.ScrollX = 21;
+    model.ScrollY = 41;
+    LoadOrFail(model, WriteMapFile(dir, "b.map", MakeMap({.width = 3, .height = 3})));
+    EXPECT_EQ(model.ViewMode, DrawLight);
+    EXPECT_EQ(model.Zoom, 4);
+    EXPECT_EQ(model.ScrollX, 21);
+    EXPECT_EQ(model.ScrollY, 41);
+    EXPECT_EQ(model.MapWidth, 3);
+}
+
+TEST_F(MapFileTest, EveryTileComesFromItsRecord) {
+    for (const std::int16_t width : {1, 7, 9, 217}) {
+        const auto bytes = MakeMap({.width = width, .height = 151, .seed = 11u + width});
+        LoadOrFail(model, WriteMapFile(dir, "all.map", bytes));
+        for (std::int32_t i = 0; i < model.TileCount; ++i) {
+            const std::uint8_t* record = &bytes[kHeaderSize + kRecordSize * i];
+            ASSERT_EQ(model.TypeLayer[i], record[kTypeByte]) << i;
+            ASSERT_EQ(model.LightLayer[i], record[kLightByte]) << i;
+            ASSERT_EQ(model.HeightLayer[i], record[kHeightByte]) << i;
+            ASSERT_EQ(model.DirLayer[i], record[kDirByte]) << i;
+            ASSERT_EQ(model.ObjectLayer[i], record[kObjectByte]) << i;
+            ASSERT_EQ(model.UsageLayer[i], record[kUsageByte]) << i;
+        }
+    }
+}
+
+TEST_F(MapFileTest, SizeLimitsOfTheTileCount) {
+    LoadOrFail(model, WriteMapFile(dir, "max.map", MakeMap({.width = 181, .height = 181})));
+    EXPECT_EQ(model.TileCount, 32761);
+    LoadOrFail(model, WriteMapFile(dir, "big.map", MakeMap({.width = 217, .height = 151})));
+    EXPECT_EQ(model.TileCount, 32767);
+
+    for (const auto& [w, h] : {std::pair{182, 181}, {200, 200}, {32767, 2}}) {
+        const auto path = WriteMapFile(dir, "over.map",
+                                       MakeMap({.width = static_cast<std::int16_t>(w),
+                                                .height = static_cast<std::int16_t>(h),
+                                                .records = 1}));
+        EXPECT_EQ(LoadMap(model, path, "over.map").error, kLoadError) << w << " x " << h;
+    }
+}
+
+TEST_F(MapFileTest, EmptyMapOfZeroRowsLoads) {
+    const auto path = WriteMapFile(dir, "flat.map", MakeMap({.width = 5, .height = 0}));
+    const auto result = LoadMap(model, path, "flat.map");
+    EXPECT_EQ(result.status, "Filesize: 8  Mapsize: 5 X 0");
+    EXPECT_TRUE(model.IsLoaded());
+    EXPECT_EQ(model.TileCount, 0);
+    EXPECT_EQ(model.TypeLayer.size(), 1u);
+    EXPECT_EQ(SaveMap(model).status, "Saved map as: flat.map");
+    ClearMap(model);
+    EXPECT_EQ(model.LightLayer, TileLayer{kClearLight});
+}
+
+TEST_F(MapFileTest, EveryFailedLoadLeavesThePreviousMap) {
+    const auto good = WriteMapFile(dir, "good.map", MakeMap({.width = 4, .height = 3}));
+    LoadOrFail(model, good);
+    model.TypeLayer[5] = 99;  // an unsaved edit survives the failures too
+    const Types before = model;
+
+    auto header = [](std::int16_t w, std::int16_t h) {
+        return MakeMap({.width = w, .height = h, .records = 2});
+    };
+    std::filesystem::create_directory(dir.File("folder.map"));
+    const std::vector<std::pair<std::string, std::vector<std::uint8_t>>> bad = {
+        {"empty.map", {}},
+        {"five.map", {1, 0, 0, 0, 1}},
+        {"negw.map", header(-2, -3)},
+        {"negh.map", header(3, -1)},
+        {"wide.map", header(-1, 0)},
+        {"over.map", header(182, 181)},
+        {"huge.map", header(200, 200)},
+    };
+    for (const auto& [name, bytes] : bad) {
+        const auto path = WriteMapFile(dir, name, bytes);
+        const auto result = LoadMap(model, path, name);
+        EXPECT_EQ(result.error, kLoadError) << name;
+        EXPECT_FALSE(result.status) << name;
+        EXPECT_EQ(result.buttons, ModeButtons::Disable) << name;
+        EXPECT_TRUE(model == before) << name;
+    }
+    for (const std::string& path : {dir.File("missing.map"), dir.File("folder.map")}) {
+        EXPECT_EQ(LoadMap(model, path, "x").error, kLoadError) << path;
+        EXPECT_TRUE(model == before) << path;
+    }
+
+    // Save still goes into the file the map came from, and a good load works again.
+    EXPECT_EQ(SaveMap(model).status, "Saved map as: good.map");
+    EXPECT_EQ(ReadBytes(good)[kHeaderSize + 5 * kRecordSize + kTypeByte], 99);
+    LoadOrFail(model, WriteMapFile(dir, "next.map", MakeMap({.width = 6, .height = 2})));
+    EXPECT_EQ(model.TileCount, 12);
+}
+
+TEST_F(MapFileTest, CancelledDialogKeepsTheFile) {
+    const auto path = WriteMapFile(dir, "keep.map", MakeMap({.width = 3, .height = 2}));
+    LoadOrFail(model, path);
+    const auto result = LoadMap(model, "", "");
+    EXPECT_FALSE(result.status);
+    EXPECT_FALSE(result.error);
+    EXPECT_EQ(result.buttons, ModeButtons::Keep);
+    EXPECT_EQ(model.FileName, path);
+
+    model.HeightLayer[0] = 201;
+    EXPECT_EQ(SaveMap(model).status, "Saved map as: keep.map");
+    EXPECT_EQ(ReadBytes(path)[kHeaderSize + kHeightByte], 201);
+}
+
+TEST_F(MapFileTest, NothingHappensBeforeTheFirstLoad) {
+    const Types before = model;
+    const auto saved = SaveMap(model);
+    EXPECT_FALSE(saved.status);
+    EXPECT_FALSE(saved.error);
+    ClearMap(model);
+    EXPECT_TRUE(model == before);
+}
+
+TEST_F(MapFileTest, UnchangedMapSavesByteIdentical) {
+    const auto bytes = MakeMap({.width = 13, .height = 7, .seed = 5, .trailing = 100});
+    const auto path = WriteMapFile(dir, "same.map", bytes);
+    LoadOrFail(model, path);
+    EXPECT_EQ(SaveMap(model).status, "Saved map as: same.map");
+    EXPECT_EQ(ReadBytes(path), bytes);
+}
+
+TEST_F(MapFileTest, OneChangedTileChangesOneByte) {
+    const auto bytes = MakeMap({.width = 10, .height = 10, .seed = 9, .trailing = 3});
+    const auto path = WriteMapFile(dir, "one.map", bytes);
+    LoadOrFail(model, path);
+    const auto i = model.TileIndex(4, 6);
+    model.TypeLayer[i] = static_cast<std::uint8_t>(model.TypeLayer[i] + 1);
+    ASSERT_FALSE(SaveMap(model).error);
+
+    const auto after = ReadBytes(path);
+    ASSERT_EQ(after.size(), bytes.size());
+    std::vector<std::size_t> changed;
+    for (std::size_t k = 0; k < bytes.size(); ++k) {
+        if (bytes[k] != after[k]) changed.push_back(k);
+    }
+    EXPECT_EQ(changed, std::vector<std::size_t>{kHeaderSize + kRecordSize * 53 + kTypeByte});
+}
+
+TEST_F(MapFileTest, RandomEditsTouchOnlyTheSixBytesOfEachRecord) {
+    std::mt19937 random(20261207);
+    for (int round = 0; round < 60; ++round) {
+        const auto w = static_cast<std::int16_t>(1 + random() % 60);
+        const auto h = static_cast<std::int16_t>(1 + random() % 60);
+        const auto bytes =
+            MakeMap({.width = w,
+                     .height = h,
+                     .seed = static_cast<std::uint32_t>(random()),
+                     .trailing = random() % 50});
+        const auto path = WriteMapFile(dir, "prop.map", bytes);
+        LoadOrFail(model, path);
+        for (unsigned edits = random() % 40; edits > 0; --edits) {
+            TileLayer* layers[] = {&model.TypeLayer,   &model.LightLayer,  &model.HeightLayer,
+                                   &model.DirLayer,    &model.ObjectLayer, &model.UsageLayer};
+            (*layers[random() % 6])[random() % model.TileCount] =
+                static_cast<std::uint8_t>(random());
+        }
+        if (random() % 4 == 0) ClearMap(model);
+        ASSERT_FALSE(SaveMap(model).error);
+
+        const auto after = ReadBytes(path);
+        ASSERT_EQ(after.size(), bytes.size());
+        for (std::size_t k = 0; k < bytes.size(); ++k) {
+            if (!IsInterpreted(k, model.TileCount)) {
+                ASSERT_EQ(after[k], bytes[k]) << "round " << round << " offset " << k;
+            }
+        }
+        // Reading the file back gives the model that was saved.
+        Types reread;
+        LoadOrFail(reread, path);
+        ASSERT_EQ(std::vector(reread.TypeLayer.begin(), reread.TypeLayer.end() - 1),
+                  std::vector(model.TypeLayer.begin(), model.TypeLayer.end() - 1));
+        ASSERT_EQ(std::vector(reread.UsageLayer.begin(), reread.UsageLayer.end() - 1),
+                  std::vector(model.UsageLayer.begin(), model.UsageLayer.end() - 1));
+    }
+}
+
+TEST_F(MapFileTest, ShortFileReadsZerosAndGrowsOnlyToItsLastWrittenByte) {
+    // Three full records of a 4 x 2 map, and two bytes of the fourth.
+    auto bytes = MakeMap({.width = 4, .height = 2, .seed = 3, .records = 4});
+    bytes.resize(kHeaderSize + 3 * kRecordSize + 2);
+    const auto path = WriteMapFile(dir, "short.map", bytes);
+    const auto result = LoadMap(model, path, "short.map");
+    ASSERT_EQ(result.status, "Filesize: 79  Mapsize: 4 X 2");
+    EXPECT_EQ(model.TypeLayer[3], bytes[kHeaderSize + 3 * kRecordSize]);
+    EXPECT_EQ(model.LightLayer[3], bytes[kHeaderSize + 3 * kRecordSize + 1]);
+    EXPECT_EQ(model.HeightLayer[3], 0);
+    EXPECT_EQ(model.UsageLayer[7], 0);
+
+    model.UsageLayer[7] = 77;
+    ASSERT_FALSE(SaveMap(model).error);
+    const auto after = ReadBytes(path);
+    ASSERT_EQ(after.size(), static_cast<std::size_t>(kHeaderSize + 7 * kRecordSize + 7));
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), after.begin()));
+    EXPECT_EQ(after.back(), 77);
+    EXPECT_EQ(after[kHeaderSize + 3 * kRecordSize + 4], 0) << "gaps are zero";
+}
+
+TEST_F(MapFileTest, HeaderOnlyFileOfSixBytesLoadsAsZeros) {
+    const std::vector<std::uint8_t> bytes = {2, 0, 9, 9, 1, 0};
+    const auto path = WriteMapFile(dir, "six.map", bytes);
+    ASSERT_EQ(LoadMap(model, path, "six.map").status, "Filesize: 6  Mapsize: 2 X 1");
+    EXPECT_EQ(model.TypeLayer, (TileLayer{0, 0, 0}));
+    ASSERT_FALSE(SaveMap(model).error);
+    const auto after = ReadBytes(path);
+    ASSERT_EQ(after.size(), static_cast<std::size_t>(kHeaderSize + kRecordSize + 7));
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), after.begin()));
+}
+
+TEST_F(MapFileTest, SaveFailsOnDeletedAndReadOnlyFiles) {
+    const auto path = WriteMapFile(dir, "gone.map", MakeMap({.width = 3, .height = 3}));
+    LoadOrFail(model, path);
+    const Types before = model;
+    std::filesystem::remove(path);
+    const auto result = SaveMap(model);
+    EXPECT_EQ(result.error, kSaveError);
+    EXPECT_FALSE(result.status);
+    EXPECT_FALSE(std::filesystem::exists(path)) << "save never creates a file";
+    EXPECT_TRUE(model == before);
+
+    const auto bytes = MakeMap({.width = 3, .height = 3, .seed = 8});
+    const auto locked = WriteMapFile(dir, "locked.map", bytes);
+    LoadOrFail(model, locked);
+    model.TypeLayer[0] = static_cast<std::uint8_t>(bytes[kHeaderSize] + 1);
+    ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(dir.File("").c_str(), 0755), 0);
+    // The superuser may write any file: save as an ordinary user for the moment.
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::seteuid(65534), 0);
+    }
+    const auto lockedResult = SaveMap(model);
+    if (root) {
+        ASSERT_EQ(::seteuid(0), 0);
+    }
+    EXPECT_EQ(lockedResult.error, kSaveError);
+    EXPECT_EQ(ReadBytes(locked), bytes);
+}
+
+TEST_F(MapFileTest, ClearMapSetsEveryEntryTheSpareToo) {
+    LoadOrFail(model, WriteMapFile(dir, "clear.map", MakeMap({.width = 5, .height = 4})));
+    const auto size = model.TypeLayer.size();
+    ClearMap(model);
+    EXPECT_EQ(model.TypeLayer, TileLayer(size, kClearType));
+    EXPECT_EQ(model.LightLayer, TileLayer(size, kClearLight));
+    EXPECT_EQ(model.HeightLayer, TileLayer(size, kClearHeight));
+    EXPECT_EQ(model.DirLayer, TileLayer(size, kClearDir));
+    EXPECT_EQ(model.ObjectLayer, TileLayer(size, kClearObject));
+    EXPECT_EQ(model.UsageLayer, TileLayer(size, kClearUsage));
+    EXPECT_EQ(model.MapWidth, 5);
+}
+
+}  // namespace
+}  // namespace quarl

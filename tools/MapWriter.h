@@ -1,0 +1,31 @@
+// Writes map files for tests, benchmarks and the sample map.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quarl::mapgen {
+
+enum class Pattern {
+    Random,     // every byte of the file random, the uninterpreted ones too
+    Landscape,  // smooth hills, bands of terrain and a few directions: pleasant to look at
+    Zero,       // all zero
+};
+
+struct MapOptions {
+    std::int16_t width = 0;
+    std::int16_t height = 0;
+    Pattern pattern = Pattern::Random;
+    std::uint32_t seed = 1;
+    std::int32_t records = -1;   // records written; -1 writes one per tile
+    std::size_t trailing = 0;    // random bytes after the last record
+};
+
+// The bytes of a map file: the 8-byte header, the records, the trailing bytes.
+[[nodiscard]] std::vector<std::uint8_t> MakeMap(const MapOptions& options);
+
+[[nodiscard]] bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+[[nodiscard]] std::vector<std::uint8_t> ReadBytes(const std::string& path);
+
+}  // namespace quarl::mapgen
