@@ -10,7 +10,7 @@
 namespace quarl::bench {
 
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     // Benchmarks whose name starts with prefix are compared with the floor benchmark.
     void CompareWith(std::string prefix, std::string floor) {
         floors_[std::move(prefix)] = std::move(floor);
@@ -18,7 +18,8 @@ public:
 
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const auto& run : runs) {
-            if (run.run_type == Run::RT_Iteration) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (run.run_type == Run::RT_Iteration)
+                times_[run.benchmark_name()] = run.GetAdjustedRealTime();
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -35,7 +36,7 @@ public:
         }
     }
 
-private:
+  private:
     std::map<std::string, double> times_;
     std::map<std::string, std::string> floors_;
 };

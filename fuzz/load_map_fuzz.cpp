@@ -14,7 +14,7 @@ namespace {
 
 // A file in memory, reachable by path like any map on disk.
 class MemoryFile {
-public:
+  public:
     explicit MemoryFile(const std::uint8_t* data, std::size_t size)
         : fd_(::memfd_create("map", MFD_CLOEXEC)) {
         if (fd_ < 0 || (size > 0 && ::write(fd_, data, size) != static_cast<ssize_t>(size))) {
@@ -26,7 +26,7 @@ public:
     ~MemoryFile() { ::close(fd_); }
     [[nodiscard]] std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
 
-private:
+  private:
     int fd_;
 };
 

@@ -22,7 +22,7 @@ void FillLandscape(std::uint8_t* record, int col, int row, std::mt19937& random)
     const double hill = std::sin(col / 7.0) * std::cos(row / 5.0);
     const auto height = static_cast<int>(60 + 50 * hill);
     record[0] = static_cast<std::uint8_t>(height > 90 ? 3 : height > 60 ? 2 : 1);  // type
-    record[1] = static_cast<std::uint8_t>(10 + (col + row) % 30);                   // light
+    record[1] = static_cast<std::uint8_t>(10 + (col + row) % 30);                  // light
     record[2] = static_cast<std::uint8_t>(height);                                 // height
     record[3] = static_cast<std::uint8_t>(random() % 8 == 0 ? random() % 4 : 30);  // dir
     record[5] = 255;                                                               // object

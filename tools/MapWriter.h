@@ -18,8 +18,8 @@ struct MapOptions {
     std::int16_t height = 0;
     Pattern pattern = Pattern::Random;
     std::uint32_t seed = 1;
-    std::int32_t records = -1;   // records written; -1 writes one per tile
-    std::size_t trailing = 0;    // random bytes after the last record
+    std::int32_t records = -1;  // records written; -1 writes one per tile
+    std::size_t trailing = 0;   // random bytes after the last record
 };
 
 // The bytes of a map file: the 8-byte header, the records, the trailing bytes.

@@ -20,7 +20,7 @@ namespace {
 
 // Closes the descriptor when the command ends, whichever way it ends.
 class FileHandle {
-public:
+  public:
     explicit FileHandle(int fd) : fd_(fd) {}
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
@@ -30,7 +30,7 @@ public:
     [[nodiscard]] int get() const { return fd_; }
     [[nodiscard]] bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
 
-private:
+  private:
     int fd_;
 };
 
@@ -112,10 +112,9 @@ std::int32_t DecodeEightAtATime(std::uint8_t* const out[8], const std::uint8_t* 
         const __m128i bytes23 = _mm_unpackhi_epi32(b0, b2);
         const __m128i bytes45 = _mm_unpacklo_epi32(b1, b3);
         const __m128i bytes67 = _mm_unpackhi_epi32(b1, b3);
-        const __m128i column[8] = {bytes01, _mm_srli_si128(bytes01, 8),
-                                   bytes23, _mm_srli_si128(bytes23, 8),
-                                   bytes45, _mm_srli_si128(bytes45, 8),
-                                   bytes67, _mm_srli_si128(bytes67, 8)};
+        const __m128i column[8] = {
+            bytes01, _mm_srli_si128(bytes01, 8), bytes23, _mm_srli_si128(bytes23, 8),
+            bytes45, _mm_srli_si128(bytes45, 8), bytes67, _mm_srli_si128(bytes67, 8)};
         for (int byte = 0; byte < 8; ++byte) {
             if (out[byte] != nullptr) {
                 _mm_storel_epi64(reinterpret_cast<__m128i*>(out[byte] + i), column[byte]);
@@ -129,10 +128,14 @@ std::int32_t DecodeEightAtATime(std::uint8_t* const out[8], const std::uint8_t* 
 void DecodeRecords(LoadedMap& map, const std::uint8_t* record, std::int32_t first,
                    std::int32_t count) {
     // Indexed by the byte of the record; the bytes the editor does not read have no layer.
-    std::uint8_t* const out[8] = {map.type.data() + first,   map.light.data() + first,
-                                  map.height_.data() + first, map.dir.data() + first,
-                                  nullptr,                    map.object.data() + first,
-                                  map.usage.data() + first,   nullptr};
+    std::uint8_t* const out[8] = {map.type.data() + first,
+                                  map.light.data() + first,
+                                  map.height_.data() + first,
+                                  map.dir.data() + first,
+                                  nullptr,
+                                  map.object.data() + first,
+                                  map.usage.data() + first,
+                                  nullptr};
     std::int32_t i = 0;
 #if defined(__SSE2__)
     i = DecodeEightAtATime(out, record, count);

@@ -27,9 +27,13 @@ auto* LayerOfMode(Model& model, int viewMode) {
 
 }  // namespace
 
-TileLayer* Types::LayerOf(int viewMode) { return LayerOfMode(*this, viewMode); }
+TileLayer* Types::LayerOf(int viewMode) {
+    return LayerOfMode(*this, viewMode);
+}
 
-const TileLayer* Types::LayerOf(int viewMode) const { return LayerOfMode(*this, viewMode); }
+const TileLayer* Types::LayerOf(int viewMode) const {
+    return LayerOfMode(*this, viewMode);
+}
 
 void StartUp(Types& model) {
     model.Zoom = 1;

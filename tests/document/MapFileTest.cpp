@@ -1,5 +1,3 @@
-#include "document/MapFile.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +5,7 @@
 #include <filesystem>
 #include <random>
 
+#include "document/MapFile.h"
 #include "support/MapFiles.h"
 
 namespace quarl {
@@ -20,8 +19,8 @@ using testing::LoadOrFail;
 using testing::TempDir;
 using testing::WriteMapFile;
 
-constexpr int kInterpreted[] = {kTypeByte,   kLightByte,  kHeightByte,
-                                kDirByte,    kObjectByte, kUsageByte};
+constexpr int kInterpreted[] = {kTypeByte, kLightByte,  kHeightByte,
+                                kDirByte,  kObjectByte, kUsageByte};
 
 bool IsInterpreted(std::size_t offset, std::int32_t tileCount) {
     if (offset < kHeaderSize) return false;
@@ -33,7 +32,7 @@ bool IsInterpreted(std::size_t offset, std::int32_t tileCount) {
 }
 
 class MapFileTest : public ::testing::Test {
-protected:
+  protected:
     MapFileTest() { StartUp(model); }
     Types model;
     TempDir dir;
@@ -218,16 +217,15 @@ TEST_F(MapFileTest, RandomEditsTouchOnlyTheSixBytesOfEachRecord) {
     for (int round = 0; round < 60; ++round) {
         const auto w = static_cast<std::int16_t>(1 + random() % 60);
         const auto h = static_cast<std::int16_t>(1 + random() % 60);
-        const auto bytes =
-            MakeMap({.width = w,
-                     .height = h,
-                     .seed = static_cast<std::uint32_t>(random()),
-                     .trailing = random() % 50});
+        const auto bytes = MakeMap({.width = w,
+                                    .height = h,
+                                    .seed = static_cast<std::uint32_t>(random()),
+                                    .trailing = random() % 50});
         const auto path = WriteMapFile(dir, "prop.map", bytes);
         LoadOrFail(model, path);
         for (unsigned edits = random() % 40; edits > 0; --edits) {
-            TileLayer* layers[] = {&model.TypeLayer,   &model.LightLayer,  &model.HeightLayer,
-                                   &model.DirLayer,    &model.ObjectLayer, &model.UsageLayer};
+            TileLayer* layers[] = {&model.TypeLayer, &model.LightLayer,  &model.HeightLayer,
+                                   &model.DirLayer,  &model.ObjectLayer, &model.UsageLayer};
             (*layers[random() % 6])[random() % model.TileCount] =
                 static_cast<std::uint8_t>(random());
         }

@@ -12,14 +12,14 @@ namespace quarl::testing {
 
 // A fresh folder, removed with everything in it when the test ends.
 class TempDir {
-public:
+  public:
     TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     ~TempDir();
     [[nodiscard]] std::string File(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 

@@ -1,0 +1,60 @@
+// The full repaint of the largest maps in every view mode, against one fill of the canvas.
+#include <random>
+
+#include "RatioReporter.h"
+#include "view/Canvas.h"
+#include "view/RedrawMap.h"
+#include "view/Viewport.h"
+
+namespace {
+
+quarl::Types MapOf(std::int16_t width, std::int16_t height) {
+    quarl::Types model;
+    quarl::StartUp(model);
+    model.MapWidth = width;
+    model.MapHeight = height;
+    model.TileCount = width * height;
+    std::mt19937 random(7);
+    for (auto* layer : {&model.TypeLayer, &model.LightLayer, &model.HeightLayer, &model.DirLayer,
+                        &model.ObjectLayer, &model.UsageLayer}) {
+        layer->resize(static_cast<std::size_t>(model.TileCount) + 1);
+        for (auto& value : *layer) value = static_cast<std::uint8_t>(random());
+    }
+    return model;
+}
+
+void FillWholeCanvas(benchmark::State& state) {
+    quarl::Canvas canvas(quarl::kCanvasWidth, quarl::kCanvasHeight);
+    std::uint32_t colour = 0;
+    for (auto _ : state) {
+        quarl::FillCell(canvas, 0, 0, canvas.Width(), canvas.Height(), ++colour);
+        benchmark::DoNotOptimize(canvas.Pixels());
+    }
+}
+
+// Arguments: map width, map height, view mode, zoom.
+void Redraw(benchmark::State& state) {
+    quarl::Types model =
+        MapOf(static_cast<std::int16_t>(state.range(0)), static_cast<std::int16_t>(state.range(1)));
+    model.ViewMode = static_cast<std::int16_t>(state.range(2));
+    model.Zoom = static_cast<std::int16_t>(state.range(3));
+    quarl::Canvas canvas(quarl::kCanvasWidth, quarl::kCanvasHeight);
+    for (auto _ : state) {
+        quarl::RedrawMap(canvas, model);
+        benchmark::DoNotOptimize(canvas.Pixels());
+    }
+}
+
+BENCHMARK(FillWholeCanvas);
+BENCHMARK(Redraw)->ArgsProduct({{181}, {181}, {0, 1, 2, 3, 4, 5, 6, 7}, {1, 16}});
+BENCHMARK(Redraw)->ArgsProduct({{217}, {151}, {0, 1, 2, 3, 4, 5, 6, 7}, {1, 16}});
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    quarl::bench::RatioReporter reporter;
+    reporter.CompareWith("Redraw", "FillWholeCanvas");
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    return 0;
+}

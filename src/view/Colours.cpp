@@ -1,0 +1,55 @@
+#include "view/Colours.h"
+
+namespace quarl {
+
+Colour DirColour(std::uint8_t direction) {
+    switch (direction) {
+        case 0:
+            return Rgb(255, 0, 0);
+        case 1:
+            return Rgb(0, 0, 255);
+        case 2:
+            return Rgb(0, 255, 0);
+        case 3:
+            return Rgb(255, 255, 0);
+        default:
+            return Rgb(10 * direction, 10 * direction, 10 * direction);
+    }
+}
+
+std::optional<Colour> CellColour(int viewMode, std::uint8_t value) {
+    switch (viewMode) {
+        case DrawType:
+        case DrawObjects:
+        case DrawUsage:
+        case EditView:
+            return Colour{value} * 100;  // red and green from the product, never blue
+        case DrawHeight:
+            return Rgb(value, value, value);
+        case DrawDir:
+            return DirColour(value);
+        case DrawLight:
+            return Rgb(6 * value, 6 * value, 6 * value);
+        default:
+            return std::nullopt;
+    }
+}
+
+std::optional<Colour> CellColourAt(const Types& model, std::int32_t index) {
+    const TileLayer* layer = model.LayerOf(model.ViewMode);
+    if (layer == nullptr) return std::nullopt;
+    return CellColour(model.ViewMode, (*layer)[static_cast<std::size_t>(index)]);
+}
+
+PixelRect DirMark(const PixelRect& cell, std::int16_t zoom) {
+    // Cell sizes are never negative, so halving is the floor.
+    return {cell.left + cell.width / 2, cell.top + cell.height / 2, zoom, zoom};
+}
+
+void DrawDirMark(Canvas& canvas, const Types& model, CellGeometry geometry, int col, int row) {
+    const auto direction = model.DirLayer[static_cast<std::size_t>(model.TileIndex(col, row))];
+    FillCell(canvas, DirMark(CellRect(model, geometry, col, row), model.Zoom),
+             DirColour(direction));
+}
+
+}  // namespace quarl

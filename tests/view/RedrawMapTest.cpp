@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "view/Colours.h"
+#include "view/RedrawMap.h"
+#include "view/Viewport.h"
+
+namespace quarl {
+namespace {
+
+Types RandomMap(std::mt19937& random, int maxWidth, int maxHeight) {
+    Types model;
+    StartUp(model);
+    model.MapWidth = static_cast<std::int16_t>(1 + random() % maxWidth);
+    model.MapHeight = static_cast<std::int16_t>(
+        1 + random() % std::min<int>(maxHeight, kMaxTileCount / model.MapWidth));
+    model.TileCount = model.MapWidth * model.MapHeight;
+    for (TileLayer* layer : {&model.TypeLayer, &model.LightLayer, &model.HeightLayer,
+                             &model.DirLayer, &model.ObjectLayer, &model.UsageLayer}) {
+        layer->resize(static_cast<std::size_t>(model.TileCount) + 1);
+        for (auto& value : *layer) value = static_cast<std::uint8_t>(random());
+    }
+    // Directions mostly from the coloured codes, so marks stand out.
+    for (auto& dir : model.DirLayer) dir = static_cast<std::uint8_t>(dir % 2 ? dir % 4 : dir);
+    return model;
+}
+
+// The repaint written as plainly as it can be: every tile from the scroll origin on, column
+// by column, a clipped cell and a clipped mark, with the colour rules spelled out again.
+class ReferencePainter {
+  public:
+    ReferencePainter(int width, int height)
+        : width_(width), height_(height), pixels_(static_cast<std::size_t>(width * height)) {}
+
+    void Paint(const Types& m) {
+        std::fill(pixels_.begin(), pixels_.end(), Canvas::kBackground);
+        if (m.MapWidth <= 0 || m.MapHeight <= 0) return;
+        const int cw = (width_ - 10) / m.MapWidth * m.Zoom;
+        const int ch = (height_ - 10) / m.MapHeight * m.Zoom;
+        if (cw == 0 || ch == 0) return;
+        for (int col = m.ScrollX; col <= m.MapWidth; ++col) {
+            for (int row = m.ScrollY; row <= m.MapHeight; ++row) {
+                const int i = (row - 1) * m.MapWidth + (col - 1);
+                const int left = (col - m.ScrollX) * cw;
+                const int top = (row - m.ScrollY) * ch;
+                if (m.ViewMode >= 1 && m.ViewMode <= 7) {
+                    Fill(left, top, cw, ch, CellPixel(m, i));
+                }
+                Fill(left + cw / 2, top + ch / 2, m.Zoom, m.Zoom, DirPixel(m.DirLayer[i]));
+            }
+        }
+    }
+
+    [[nodiscard]] std::uint32_t At(int x, int y) const { return pixels_[y * width_ + x]; }
+
+  private:
+    static std::uint32_t Grey(int level) {
+        const auto v = static_cast<std::uint32_t>(std::min(level, 255));
+        return 0xFF000000u | v << 16 | v << 8 | v;
+    }
+    static std::uint32_t Product(int value) {  // value x 100 as 0x00BBGGRR, shown as RGB
+        const int bgr = value * 100;
+        return 0xFF000000u | static_cast<std::uint32_t>((bgr & 0xFF) << 16 | (bgr & 0xFF00));
+    }
+    static std::uint32_t DirPixel(int d) {
+        static const std::uint32_t codes[] = {0xFFFF0000u, 0xFF0000FFu, 0xFF00FF00u, 0xFFFFFF00u};
+        return d < 4 ? codes[d] : Grey(10 * d);
+    }
+    static std::uint32_t CellPixel(const Types& m, int i) {
+        switch (m.ViewMode) {
+            case 1:
+            case 6:
+                return Product(m.TypeLayer[i]);
+            case 2:
+                return Grey(m.HeightLayer[i]);
+            case 3:
+                return Product(m.ObjectLayer[i]);
+            case 4:
+                return Product(m.UsageLayer[i]);
+            case 5:
+                return DirPixel(m.DirLayer[i]);
+            default:
+                return Grey(6 * m.LightLayer[i]);
+        }
+    }
+    void Fill(int left, int top, int w, int h, std::uint32_t pixel) {
+        for (int y = std::max(top, 0); y < std::min(top + h, height_); ++y) {
+            for (int x = std::max(left, 0); x < std::min(left + w, width_); ++x) {
+                pixels_[y * width_ + x] = pixel;
+            }
+        }
+    }
+
+    int width_;
+    int height_;
+    std::vector<std::uint32_t> pixels_;
+};
+
+TEST(RedrawMapTest, MatchesThePlainRepaintPixelForPixel) {
+    std::mt19937 random(1207);
+    const std::pair<int, int> sizes[] = {{kCanvasWidth, kCanvasHeight}, {70, 50}, {13, 12}};
+    for (int round = 0; round < 400; ++round) {
+        const auto [width, height] = sizes[round % 3];
+        // Sometimes wider or higher than the usable area, so cells of 0 come up too.
+        Types model = RandomMap(random, round % 7 == 0 ? 1200 : width, round % 5 == 0 ? 400 : 60);
+        model.ViewMode = static_cast<std::int16_t>(random() % 9);
+        model.Zoom = static_cast<std::int16_t>(1 << (random() % 5));
+        model.ScrollX = static_cast<std::int16_t>(1 + 20 * (random() % 4));
+        model.ScrollY = static_cast<std::int16_t>(1 + 20 * (random() % 3));
+
+        Canvas canvas(width, height);
+        RedrawMap(canvas, model);
+        ReferencePainter reference(width, height);
+        reference.Paint(model);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                ASSERT_EQ(canvas.PixelAt(x, y), reference.At(x, y))
+                    << "round " << round << " at (" << x << ", " << y << ") map " << model.MapWidth
+                    << " x " << model.MapHeight << " mode " << model.ViewMode << " zoom "
+                    << model.Zoom << " scroll " << model.ScrollX << "," << model.ScrollY;
+            }
+        }
+    }
+}
+
+TEST(RedrawMapTest, OnePixelCellsShowTheirDirectionInEveryMode) {
+    std::mt19937 random(3);
+    Types model = RandomMap(random, 1, 1);
+    model.MapWidth = 200;
+    model.MapHeight = 150;
+    model.TileCount = 30000;
+    for (TileLayer* layer : {&model.TypeLayer, &model.LightLayer, &model.HeightLayer,
+                             &model.DirLayer, &model.ObjectLayer, &model.UsageLayer}) {
+        layer->assign(30001, 9);
+    }
+    model.DirLayer[model.TileIndex(3, 2)] = 1;
+    Canvas canvas(210, 160);
+    for (std::int16_t mode = 0; mode <= 7; ++mode) {
+        model.ViewMode = mode;
+        RedrawMap(canvas, model);
+        EXPECT_EQ(canvas.PixelAt(2, 1), 0xFF0000FFu) << mode;
+        EXPECT_EQ(canvas.PixelAt(0, 0), ToPixel(Rgb(90, 90, 90))) << mode;
+    }
+}
+
+TEST(RedrawMapTest, ScrolledPastASmallerMapDrawsNothing) {
+    std::mt19937 random(4);
+    Types model = RandomMap(random, 1, 1);
+    model.MapWidth = 40;
+    model.MapHeight = 10;
+    model.TileCount = 400;
+    for (TileLayer* layer : {&model.TypeLayer, &model.LightLayer, &model.HeightLayer,
+                             &model.DirLayer, &model.ObjectLayer, &model.UsageLayer}) {
+        layer->assign(401, 1);
+    }
+    model.ViewMode = DrawType;
+    model.ScrollX = 61;
+    Canvas canvas(kCanvasWidth, kCanvasHeight);
+    RedrawMap(canvas, model);
+    for (int y = 0; y < canvas.Height(); y += 7) {
+        for (int x = 0; x < canvas.Width(); x += 7) {
+            ASSERT_EQ(canvas.PixelAt(x, y), Canvas::kBackground);
+        }
+    }
+    model.ScrollX = 21;  // column 21 now starts at pixel 0
+    RedrawMap(canvas, model);
+    EXPECT_EQ(canvas.PixelAt(0, 0), ToPixel(0x000064));
+}
+
+TEST(RedrawMapTest, WithoutAMapItOnlyClears) {
+    Types model;
+    StartUp(model);
+    model.Zoom = 2;
+    Canvas canvas(kCanvasWidth, kCanvasHeight);
+    FillCell(canvas, 0, 0, 50, 50, 0x0000FF);
+    RedrawMap(canvas, model);
+    EXPECT_EQ(canvas.PixelAt(10, 10), Canvas::kBackground);
+    model.MapWidth = 5;  // a 5 x 0 map counts as loaded but has no tiles
+    model.TypeLayer = model.LightLayer = model.HeightLayer = model.DirLayer = {0};
+    RedrawMap(canvas, model);
+    EXPECT_EQ(canvas.PixelAt(10, 10), Canvas::kBackground);
+}
+
+}  // namespace
+}  // namespace quarl
