@@ -1,0 +1,131 @@
+#include "editing/Editing.h"
+
+#include "editing/PlaceResource.h"
+#include "editing/TextNumber.h"
+#include "view/Colours.h"
+#include "view/Viewport.h"
+
+namespace quarl {
+
+namespace {
+
+TilePos PointerTile(const EditContext& context, double x, double y) {
+    const CellGeometry geometry =
+        CellSize(context.model, context.canvas.Width(), context.canvas.Height());
+    return TileAt(context.model, geometry, x, y);
+}
+
+std::optional<std::string> LayerText(const Types& model, TilePos tile) {
+    const TileLayer* layer = model.LayerOf(model.ViewMode);
+    if (layer == nullptr) return std::nullopt;
+    return std::to_string((*layer)[static_cast<std::size_t>(model.TileIndex(tile.col, tile.row))]);
+}
+
+bool WritesLayer(int viewMode) {
+    return viewMode >= DrawType && viewMode <= DrawLight && viewMode != EditView;
+}
+
+// The mode pass of a layer-writing mode: value v over the footprint, row by row, leaving
+// out the tiles past the last column or row.
+void PaintFootprint(EditContext& context, TilePos tile, int size, std::uint8_t v) {
+    Types& model = context.model;
+    TileLayer& layer = *model.LayerOf(model.ViewMode);
+    const Colour colour = *CellColour(model.ViewMode, v);
+    const CellGeometry geometry = CellSize(model, context.canvas.Width(), context.canvas.Height());
+    for (int i = 0; i < size; ++i) {
+        for (int j = 0; j < size; ++j) {
+            const int col = tile.col + j;
+            const int row = tile.row + i;
+            if (!model.OnMap(col, row)) continue;
+            layer[static_cast<std::size_t>(model.TileIndex(col, row))] = v;
+            FillCell(context.canvas, CellRect(model, geometry, col, row), colour);
+        }
+    }
+}
+
+// The mark pass: the direction marks of the footprint, column by column.
+void MarkFootprint(EditContext& context, TilePos tile, int size) {
+    const Types& model = context.model;
+    const CellGeometry geometry = CellSize(model, context.canvas.Width(), context.canvas.Height());
+    for (int i = 0; i < size; ++i) {
+        for (int j = 0; j < size; ++j) {
+            if (model.OnMap(tile.col + i, tile.row + j)) {
+                DrawDirMark(context.canvas, model, geometry, tile.col + i, tile.row + j);
+            }
+        }
+    }
+}
+
+void Stroke(EditContext& context, TilePos tile, const Controls& controls) {
+    Types& model = context.model;
+    const int size = controls.SizeIndex + 1;
+    if (WritesLayer(model.ViewMode)) {
+        const auto v = ReadByte(controls.TxtEdit);
+        if (!v) return;  // not a value: the whole stroke does nothing
+        PaintFootprint(context, tile, size, *v);
+    } else if (model.ViewMode == EditView) {
+        if (controls.EditIndex >= 0 && controls.EditIndex < kEditTileCount) {
+            PlaceResource(model, context.canvas, context.random, tile.col, tile.row,
+                          model.EditTileTable[static_cast<std::size_t>(controls.EditIndex)]);
+        }
+    }
+    MarkFootprint(context, tile, size);
+}
+
+// Records the tile, then paints it when it is on the map.
+void BrushAt(EditContext& context, TilePos tile, const Controls& controls) {
+    context.model.LastTileX = tile.col;
+    context.model.LastTileY = tile.row;
+    if (context.model.OnMap(tile.col, tile.row)) Stroke(context, tile, controls);
+}
+
+}  // namespace
+
+Readout MouseDown(EditContext& context, int button, double x, double y, const Controls& controls) {
+    Readout readout;
+    if (!context.model.IsLoaded()) return readout;
+    if (button == kRightButton) {
+        const TilePos tile = PointerTile(context, x, y);
+        if (context.model.OnMap(tile.col, tile.row))
+            readout.TxtEdit = LayerText(context.model, tile);
+    }
+    if (button == kLeftButton) BrushAt(context, PointerTile(context, x, y), controls);
+    return readout;
+}
+
+Readout MouseMove(EditContext& context, int buttons, double x, double y, const Controls& controls) {
+    Readout readout;
+    const Types& model = context.model;
+    if (!model.IsLoaded()) return readout;
+    const TilePos tile = PointerTile(context, x, y);
+    if (model.OnMap(tile.col, tile.row)) {
+        // Taken before the brush writes: a newly painted tile shows its old value.
+        readout.TxtX = std::to_string(tile.col);
+        readout.TxtY = std::to_string(tile.row);
+        readout.TxtDir = std::to_string(
+            model.DirLayer[static_cast<std::size_t>(model.TileIndex(tile.col, tile.row))]);
+        readout.TxtValue = LayerText(model, tile);
+    }
+    // One stroke per tile entered: a drag within the recorded tile paints nothing.
+    if (buttons == kLeftButton && !(tile.col == model.LastTileX && tile.row == model.LastTileY)) {
+        BrushAt(context, tile, controls);
+    }
+    return readout;
+}
+
+void KeyDown(EditContext& context, int key, const Controls& controls) {
+    Types& model = context.model;
+    if (key != kSpaceKey || !model.IsLoaded()) return;
+    const auto col = ReadRoundedNumber(controls.TxtX);
+    const auto row = ReadRoundedNumber(controls.TxtY);
+    if (!col || !row || !model.OnMap(*col, *row)) return;
+    const auto direction = ReadByte(controls.TxtEditDir);
+    if (!direction) return;
+
+    model.DirLayer[static_cast<std::size_t>(model.TileIndex(*col, *row))] = *direction;
+    // Only the mark: in the direction view the cell keeps its old colour until a repaint.
+    const CellGeometry geometry = CellSize(model, context.canvas.Width(), context.canvas.Height());
+    if (geometry.IsDrawable()) DrawDirMark(context.canvas, model, geometry, *col, *row);
+}
+
+}  // namespace quarl

@@ -1,0 +1,58 @@
+// The editing commands of the map area: pointer readout and pick, the brush, the Space
+// command. Each takes what the window reads from its controls and returns what it must show.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "document/Types.h"
+#include "editing/Random.h"
+#include "view/Canvas.h"
+
+namespace quarl {
+
+// Mouse buttons as the map area reports them: a press names one, a move sums those held.
+inline constexpr int kLeftButton = 1;
+inline constexpr int kRightButton = 2;
+inline constexpr int kSpaceKey = 32;
+
+// The controls that the editing commands read.
+struct Controls {
+    std::string TxtEdit = "0";  // the value the brush writes
+    std::string TxtX = "0";     // the tile of the Space command
+    std::string TxtY = "0";
+    std::string TxtEditDir = "0";  // the direction the Space command writes
+    int SizeIndex = 0;             // SIZEBOX: a brush of SizeIndex + 1 tiles square
+    int EditIndex = 0;             // EDITBOX: the entry of the resource table
+};
+
+// The texts that the window must show; empty fields leave a box as it is. What was drawn
+// is in the canvas's dirty rectangle.
+struct Readout {
+    std::optional<std::string> TxtX;
+    std::optional<std::string> TxtY;
+    std::optional<std::string> TxtDir;
+    std::optional<std::string> TxtValue;
+    std::optional<std::string> TxtEdit;
+};
+
+// The map, the picture it is drawn on and the random numbers of deposits.
+struct EditContext {
+    Types& model;
+    Canvas& canvas;
+    RandomSource& random;
+};
+
+// A mouse button went down over the map area at pixel (x, y) of its drawing area.
+[[nodiscard]] Readout MouseDown(EditContext& context, int button, double x, double y,
+                                const Controls& controls);
+
+// The pointer moved over the map area with the buttons held.
+[[nodiscard]] Readout MouseMove(EditContext& context, int buttons, double x, double y,
+                                const Controls& controls);
+
+// A key went down while the map area had the focus.
+void KeyDown(EditContext& context, int key, const Controls& controls);
+
+}  // namespace quarl

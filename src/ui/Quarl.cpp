@@ -1,0 +1,274 @@
+#include "ui/Quarl.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFont>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QResizeEvent>
+#include <algorithm>
+
+#include "document/MapFile.h"
+#include "ui/CaptionButton.h"
+#include "ui/MapArea.h"
+#include "view/RedrawMap.h"
+#include "view/Viewport.h"
+
+namespace quarl::ui {
+
+namespace {
+
+// Places a control at a position and size given in twips, 15 to the pixel.
+template <typename Widget>
+Widget* Place(Widget* widget, const char* name, int left, int top, int width, int height) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(left / 15, top / 15, width / 15, height / 15);
+    return widget;
+}
+
+QFont SerifFont(qreal points) {
+    QFont font(QStringLiteral("MS Serif"));
+    font.setStyleHint(QFont::Serif);
+    font.setPointSizeF(points);
+    return font;
+}
+
+QLineEdit* TextBox(QWidget* client, const char* name, int left, int top, const char* text) {
+    return Place(new QLineEdit(QString::fromLatin1(text), client), name, left, top, 495, 285);
+}
+
+// Frames and labels lie beneath the text boxes and let every click through.
+void Decoration(QWidget* widget) {
+    widget->setAttribute(Qt::WA_TransparentForMouseEvents);
+    widget->lower();
+}
+
+void Frame(QWidget* client, const char* name, int left, int top, int width, int height) {
+    auto* frame = Place(new QFrame(client), name, left, top, width, height);
+    frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Decoration(frame);
+}
+
+void Label(QWidget* client, const char* name, const char* caption, int left, int top) {
+    Decoration(Place(new QLabel(QString::fromLatin1(caption), client), name, left, top, 735, 255));
+}
+
+struct ModeButtonSpec {
+    const char* name;
+    const char* caption;
+    int left;
+    int top;
+    int width;
+    int viewMode;
+};
+
+constexpr ModeButtonSpec kModeButtons[] = {
+    {"CmdDrawType", "Draw Type", 0, 360, 615, DrawType},
+    {"CmdDrawHeight", "Draw Height", 600, 360, 615, DrawHeight},
+    {"CmdDrawObject", "Draw Objects", 1200, 360, 615, DrawObjects},
+    {"CmdDrawUsable", "Draw Usage", 1800, 360, 615, DrawUsage},
+    {"CmdDrawDir", "Draw Dir", 2400, 360, 615, DrawDir},
+    {"CmdEditView", "Edit View", 9480, 360, 1215, EditView},
+    {"CmdDrawLight", "Draw Light", 0, 840, 615, DrawLight},
+};
+
+std::string ToStd(const QString& text) {
+    return text.toStdString();
+}
+
+}  // namespace
+
+Quarl::Quarl(std::unique_ptr<WindowDialogs> dialogs, std::unique_ptr<RandomSource> random)
+    : canvas_(kCanvasWidth, kCanvasHeight),
+      dialogs_(std::move(dialogs)),
+      random_(std::move(random)) {
+    setWindowTitle(QString::fromLatin1(kCaption));
+    auto* client = new QWidget(this);
+    client->setMinimumSize(kClientWidth, kClientHeight);
+    setCentralWidget(client);
+    BuildControls(client);
+    BuildMenus();
+
+    StartUp(model_);
+    EDITBOX->setCurrentIndex(0);
+    SIZEBOX->setCurrentIndex(0);
+    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+}
+
+Quarl::~Quarl() = default;
+
+void Quarl::BuildControls(QWidget* client) {
+    TxtStatus = Place(new QLineEdit(client), "TxtStatus", 0, 0, 10935, 285);
+
+    for (std::size_t i = 0; i < std::size(kModeButtons); ++i) {
+        const auto& spec = kModeButtons[i];
+        auto* button = Place(new CaptionButton(QString::fromLatin1(spec.caption), client),
+                             spec.name, spec.left, spec.top, spec.width, 495);
+        if (spec.viewMode != EditView) button->setFont(SerifFont(6.75));
+        button->setEnabled(false);
+        connect(button, &QPushButton::clicked, this,
+                [this, mode = spec.viewMode] { ModeButton(mode); });
+        modeButtons_[i] = button;
+    }
+
+    auto viewButton = [&](const char* name, const char* caption, int left, int top,
+                          bool (*action)(Types&)) {
+        auto* button = Place(new CaptionButton(QString::fromLatin1(caption), client), name, left,
+                             top, 255, 255);
+        connect(button, &QPushButton::clicked, this, [this, action] { ViewButton(action); });
+        return button;
+    };
+    viewButton("CmdUp", "/\\", 3360, 360, &ScrollUp)->setFont(SerifFont(6));
+    viewButton("CmdLeft", "<", 3120, 600, &ScrollLeft);
+    viewButton("CmdRight", ">", 3600, 600, &ScrollRight);
+    viewButton("CmdDown", "\\/", 3360, 840, &ScrollDown)->setFont(SerifFont(6));
+    viewButton("CmdZoomIn", "+", 4320, 360, &ZoomIn);
+    viewButton("CmdZoomOut", "-", 4320, 600, &ZoomOut);
+
+    TxtValue = TextBox(client, "TxtValue", 5520, 480, "0");
+    TxtEdit = TextBox(client, "TxtEdit", 7200, 480, "0");
+    TxtX = TextBox(client, "TxtX", 7920, 480, "0");
+    TxtY = TextBox(client, "TxtY", 8760, 480, "0");
+    TxtDir = TextBox(client, "TxtDir", 5520, 870, "0");
+    TxtEditDir = TextBox(client, "TxtEditDir", 6840, 870, "0");
+
+    // Created after the text boxes and then lowered beneath everything.
+    Frame(client, "Shape1", 4920, 360, 1215, 495);
+    Frame(client, "Shape2", 6240, 360, 1575, 495);
+    Frame(client, "Shape3", 7800, 360, 855, 495);
+    Frame(client, "Shape4", 8640, 360, 735, 495);
+    Frame(client, "Shape5", 4920, 840, 1215, 375);
+    Frame(client, "Shape6", 6240, 840, 1215, 375);
+    Label(client, "Label1", "Value:", 5040, 510);
+    Label(client, "Label2", "Edit Value", 6360, 510);
+    Label(client, "Label3", "dir", 5040, 930);
+    Label(client, "Label4", "Editdir", 6360, 930);
+    client->findChild<QLabel*>(QStringLiteral("Label2"))->resize(855 / 15, 255 / 15);
+
+    // Choosing from the list only: no typed text.
+    EDITBOX = Place(new QComboBox(client), "EDITBOX", 10800, 480, 1215, 315);
+    EDITBOX->addItems({QStringLiteral("GOLD"), QStringLiteral("IRON")});
+    SIZEBOX = Place(new QComboBox(client), "SIZEBOX", 10800, 840, 1575, 315);
+    for (int n = 1; n <= 7; ++n) SIZEBOX->addItem(QStringLiteral("%1 X %1").arg(n));
+
+    BUF = Place(new MapArea(canvas_, client), "BUF", 120, 1320, 15120, 9015);
+    connect(BUF, &MapArea::Pressed, this, &Quarl::MapPressed);
+    connect(BUF, &MapArea::Moved, this, &Quarl::MapMoved);
+    connect(BUF, &MapArea::KeyPressed, this, &Quarl::MapKey);
+}
+
+void Quarl::BuildMenus() {
+    auto item = [this](QMenu* menu, const char* name, const char* caption,
+                       void (Quarl::*command)()) {
+        QAction* action = menu->addAction(QString::fromLatin1(caption));
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, command);
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    item(file, "LoadMap", "Load Map", &Quarl::LoadMap);
+    item(file, "SaveMap", "Save Map", &Quarl::SaveMap);
+    item(menuBar()->addMenu(QStringLiteral("Options")), "ClearMap", "Clear Map", &Quarl::ClearMap);
+    item(menuBar()->addMenu(QStringLiteral("Help")), "About", "About", &Quarl::About);
+}
+
+void Quarl::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    TxtStatus->resize(std::max(0, frameGeometry().width() - 7), TxtStatus->height());
+}
+
+void Quarl::SetModeButtonsEnabled(bool enabled) {
+    for (QPushButton* button : modeButtons_) button->setEnabled(enabled);
+}
+
+void Quarl::ShowFileResult(const FileCommandResult& result) {
+    if (result.status) TxtStatus->setText(QString::fromStdString(*result.status));
+    if (result.buttons != ModeButtons::Keep) {
+        SetModeButtonsEnabled(result.buttons == ModeButtons::Enable);
+    }
+    if (result.error) {
+        dialogs_->ShowMessage(this, QString::fromLatin1(kCaption),
+                              QString::fromStdString(*result.error));
+    }
+}
+
+void Quarl::LoadMap() {
+    const QString path = dialogs_->ChooseMapFile(this);
+    ShowFileResult(
+        quarl::LoadMap(model_, path.toStdString(), QFileInfo(path).fileName().toStdString()));
+}
+
+void Quarl::SaveMap() {
+    ShowFileResult(quarl::SaveMap(model_));
+}
+
+void Quarl::ClearMap() {
+    quarl::ClearMap(model_);
+}
+
+void Quarl::About() {
+    dialogs_->ShowMessage(
+        this, QStringLiteral("About Quarl editor"),
+        QStringLiteral("Quarl editor %1\n\n"
+                       "An editor for the tile maps of a strategy game: view the six tile "
+                       "attributes of a map file, paint them, place gold and iron ore deposits "
+                       "and save the map back into its file in place.\n\n"
+                       "By the Quarl editor developers.")
+            .arg(QStringLiteral(QUARL_VERSION)));
+}
+
+void Quarl::ModeButton(int viewMode) {
+    model_.ViewMode = static_cast<std::int16_t>(viewMode);
+    RepaintMap();
+}
+
+void Quarl::ViewButton(bool (*action)(Types&)) {
+    if (action(model_)) RepaintMap();
+}
+
+void Quarl::RepaintMap() {
+    RedrawMap(canvas_, model_);
+    RefreshMap();
+}
+
+Controls Quarl::ReadControls() const {
+    return {ToStd(TxtEdit->text()),    ToStd(TxtX->text()),     ToStd(TxtY->text()),
+            ToStd(TxtEditDir->text()), SIZEBOX->currentIndex(), EDITBOX->currentIndex()};
+}
+
+void Quarl::ShowReadout(const Readout& readout) {
+    auto show = [](QLineEdit* box, const std::optional<std::string>& text) {
+        if (text) box->setText(QString::fromStdString(*text));
+    };
+    show(TxtX, readout.TxtX);
+    show(TxtY, readout.TxtY);
+    show(TxtDir, readout.TxtDir);
+    show(TxtValue, readout.TxtValue);
+    show(TxtEdit, readout.TxtEdit);
+}
+
+void Quarl::RefreshMap() {
+    BUF->Refresh(canvas_.TakeDirty());
+}
+
+void Quarl::MapPressed(int button, double x, double y) {
+    EditContext context{model_, canvas_, *random_};
+    ShowReadout(MouseDown(context, button, x, y, ReadControls()));
+    RefreshMap();
+}
+
+void Quarl::MapMoved(int buttons, double x, double y) {
+    BUF->setFocus();
+    EditContext context{model_, canvas_, *random_};
+    ShowReadout(MouseMove(context, buttons, x, y, ReadControls()));
+    RefreshMap();
+}
+
+void Quarl::MapKey(int key) {
+    EditContext context{model_, canvas_, *random_};
+    KeyDown(context, key, ReadControls());
+    RefreshMap();
+}
+
+}  // namespace quarl::ui
