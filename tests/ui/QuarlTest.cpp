@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QtTest/QTest>
+
+#include "WindowSupport.h"
+#include "document/MapFile.h"
+#include "support/MapFiles.h"
+#include "ui/Quarl.h"
+#include "view/Colours.h"
+#include "view/Viewport.h"
+
+namespace quarl {
+namespace {
+
+using mapgen::MakeMap;
+using testing::TempDir;
+using testing::WindowFixture;
+using testing::WriteMapFile;
+
+const char* const kModeButtons[] = {"CmdDrawType",   "CmdDrawHeight", "CmdDrawObject",
+                                    "CmdDrawUsable", "CmdDrawDir",    "CmdEditView",
+                                    "CmdDrawLight"};
+const char* const kTextBoxes[] = {"TxtValue", "TxtEdit", "TxtX", "TxtY", "TxtDir", "TxtEditDir"};
+
+class QuarlTest : public ::testing::Test, public WindowFixture {
+  protected:
+    bool ModeButtonsEnabled(bool enabled) const {
+        for (const char* name : kModeButtons) {
+            if (Find<QPushButton>(name)->isEnabled() != enabled) return false;
+        }
+        return true;
+    }
+    // Loads a map whose every tile has the given type and direction.
+    std::string LoadUniform(std::int16_t w, std::int16_t h, std::uint8_t type, std::uint8_t dir) {
+        auto bytes = MakeMap({.width = w, .height = h, .pattern = mapgen::Pattern::Zero});
+        for (int i = 0; i < w * h; ++i) {
+            bytes[kHeaderSize + kRecordSize * i + kTypeByte] = type;
+            bytes[kHeaderSize + kRecordSize * i + kDirByte] = dir;
+        }
+        const auto path = WriteMapFile(dir_, "uniform.map", bytes);
+        LoadFile(path);
+        return path;
+    }
+    Pixel CanvasAt(int x, int y) const { return window->MapCanvas().PixelAt(x, y); }
+
+    TempDir dir_;
+};
+
+TEST_F(QuarlTest, StartsUpEmpty) {
+    EXPECT_EQ(window->windowTitle(), "Quarl editor");
+    for (const char* name : kTextBoxes) EXPECT_EQ(Text(name), "0") << name;
+    EXPECT_EQ(Text("TxtStatus"), "");
+    EXPECT_EQ(Find<QComboBox>("EDITBOX")->currentText(), "GOLD");
+    EXPECT_EQ(Find<QComboBox>("SIZEBOX")->currentText(), "1 X 1");
+    EXPECT_EQ(Find<QComboBox>("SIZEBOX")->count(), 7);
+    EXPECT_FALSE(Find<QComboBox>("EDITBOX")->isEditable());
+    EXPECT_FALSE(Find<QComboBox>("SIZEBOX")->isEditable());
+    EXPECT_TRUE(ModeButtonsEnabled(false));
+    EXPECT_EQ(Find<QPushButton>("CmdUp")->text(), "/\\");
+    EXPECT_EQ(Find<QPushButton>("CmdDown")->text(), "\\/");
+    EXPECT_EQ(Find<QPushButton>("CmdDrawObject")->text(), "Draw Objects");
+    EXPECT_EQ(window->Model().Zoom, 1);
+    EXPECT_EQ(window->Model().ScrollX, 1);
+    EXPECT_EQ(window->Model().EditTileTable[1].InnerCornerType, 184);
+    EXPECT_EQ(CanvasAt(500, 300), Canvas::kBackground);
+}
+
+TEST_F(QuarlTest, ControlsSitAtTheirPixelPositions) {
+    EXPECT_EQ(Find("CmdDrawType")->geometry(), QRect(0, 24, 41, 33));
+    EXPECT_EQ(Find("CmdEditView")->geometry(), QRect(632, 24, 81, 33));
+    EXPECT_EQ(Find("CmdDown")->geometry(), QRect(224, 56, 17, 17));
+    EXPECT_EQ(Find("TxtEditDir")->geometry(), QRect(456, 58, 33, 19));
+    EXPECT_EQ(Find("SIZEBOX")->geometry(), QRect(720, 56, 105, 21));
+    EXPECT_EQ(Find("Shape2")->geometry(), QRect(416, 24, 105, 33));
+    EXPECT_EQ(Buf()->geometry(), QRect(8, 88, 1008, 601));
+    EXPECT_EQ(Buf()->contentsRect().size(), QSize(kCanvasWidth, kCanvasHeight));
+    EXPECT_EQ(window->MapCanvas().Width(), 1004);
+    EXPECT_GE(window->centralWidget()->width(), 1016);
+    EXPECT_GE(window->centralWidget()->height(), 689);
+}
+
+TEST_F(QuarlTest, EveryTextBoxCanBeClickedEverywhere) {
+    QWidget* client = window->centralWidget();
+    for (const char* name : kTextBoxes) {
+        QLineEdit* box = Find<QLineEdit>(name);
+        const QRect area = box->geometry();
+        for (int x = area.left(); x <= area.right(); x += 4) {
+            for (const int y : {area.top(), area.center().y(), area.bottom()}) {
+                QWidget* hit = client->childAt(x, y);
+                ASSERT_TRUE(hit == box || box->isAncestorOf(hit))
+                    << name << " at " << x << "," << y;
+            }
+        }
+        QTest::mouseClick(client->childAt(area.left() + 1, area.center().y()), Qt::LeftButton,
+                          Qt::NoModifier, QPoint(1, area.height() / 2));
+        EXPECT_EQ(window->focusWidget(), box) << name;
+    }
+    EXPECT_EQ(Find<QLabel>("Label1")->text(), "Value:");
+}
+
+TEST_F(QuarlTest, StatusLineFollowsTheWindowWidth) {
+    const QRect buf = Buf()->geometry();
+    window->resize(window->width() + 100, window->height());
+    QApplication::processEvents();
+    EXPECT_EQ(Find("TxtStatus")->width(), window->frameGeometry().width() - 7);
+    EXPECT_EQ(Buf()->geometry(), buf);
+    EXPECT_EQ(Find("CmdDrawType")->geometry(), QRect(0, 24, 41, 33));
+}
+
+TEST_F(QuarlTest, LoadSaveAndClearThroughTheMenus) {
+    const auto path = LoadUniform(2, 3, 1, 0);
+    EXPECT_EQ(Text("TxtStatus"), "Filesize: 146  Mapsize: 2 X 3");
+    EXPECT_TRUE(ModeButtonsEnabled(true));
+    EXPECT_EQ(CanvasAt(5, 5), Canvas::kBackground) << "loading draws nothing";
+
+    // A cancelled dialog changes nothing; the map still saves into its file.
+    Trigger("LoadMap");
+    EXPECT_TRUE(ModeButtonsEnabled(true));
+    Trigger("ClearMap");
+    EXPECT_EQ(Text("TxtStatus"), "Filesize: 146  Mapsize: 2 X 3");
+    Trigger("SaveMap");
+    EXPECT_EQ(Text("TxtStatus"), "Saved map as: uniform.map");
+    EXPECT_EQ(mapgen::ReadBytes(path)[kHeaderSize + kLightByte], kClearLight);
+    EXPECT_TRUE(fake->messages.empty());
+
+    // A failed load: message, disabled buttons, status kept.
+    LoadFile(WriteMapFile(dir_, "bad.map", MakeMap({.width = 200, .height = 200, .records = 1})));
+    ASSERT_EQ(fake->messages.size(), 1u);
+    EXPECT_EQ(fake->messages[0].title, "Quarl editor");
+    EXPECT_EQ(fake->messages[0].text, "Error loading map");
+    EXPECT_TRUE(ModeButtonsEnabled(false));
+    EXPECT_EQ(Text("TxtStatus"), "Saved map as: uniform.map");
+
+    std::filesystem::remove(path);
+    Trigger("SaveMap");
+    ASSERT_EQ(fake->messages.size(), 2u);
+    EXPECT_EQ(fake->messages[1].text, "Error saving map");
+    EXPECT_EQ(Text("TxtStatus"), "Saved map as: uniform.map");
+
+    Trigger("About");
+    ASSERT_EQ(fake->messages.size(), 3u);
+    EXPECT_TRUE(fake->messages[2].text.contains("Quarl editor " QUARL_VERSION));
+    EXPECT_TRUE(fake->messages[2].text.contains("the Quarl editor developers"));
+}
+
+TEST_F(QuarlTest, SaveBeforeAnyLoadDoesNothing) {
+    Trigger("SaveMap");
+    Trigger("ClearMap");
+    EXPECT_EQ(Text("TxtStatus"), "");
+    EXPECT_TRUE(fake->messages.empty());
+}
+
+TEST_F(QuarlTest, ModeButtonsRepaintInTheirColours) {
+    LoadUniform(2, 3, 1, 1);
+    Click("CmdDrawType");
+    EXPECT_EQ(window->Model().ViewMode, DrawType);
+    EXPECT_EQ(CanvasAt(0, 0), 0xFF640000u) << "type 1: red 100";
+    const int cellWidth = 994 / 2, cellHeight = 587 / 3;
+    EXPECT_EQ(CanvasAt(cellWidth / 2, cellHeight / 2), 0xFF0000FFu) << "direction 1: blue";
+    EXPECT_EQ(CanvasAt(1000, 590), Canvas::kBackground);
+
+    Click("CmdDrawHeight");
+    EXPECT_EQ(CanvasAt(0, 0), 0xFF000000u) << "height 0: black";
+    Click("CmdDrawLight");
+    EXPECT_EQ(window->Model().ViewMode, DrawLight);
+
+    // Clear Map repaints nothing; the next mode button does.
+    Trigger("ClearMap");
+    EXPECT_EQ(CanvasAt(0, 0), 0xFF000000u);
+    Click("CmdDrawLight");
+    EXPECT_EQ(CanvasAt(0, 0), ToPixel(Rgb(96, 96, 96)));
+}
+
+TEST_F(QuarlTest, ScrollAndZoomRepaintOnlyWhenTheyAct) {
+    LoadUniform(64, 21, 2, 0);
+    Click("CmdDrawType");
+    Trigger("ClearMap");  // type 0 now, not yet shown
+    const Pixel shown = CanvasAt(0, 0);
+    EXPECT_EQ(shown, ToPixel(200));
+
+    Click("CmdLeft");
+    Click("CmdUp");
+    Click("CmdZoomOut");
+    EXPECT_EQ(CanvasAt(0, 0), shown) << "nothing acted, nothing repainted";
+    Click("CmdDown");
+    EXPECT_EQ(window->Model().ScrollY, 1) << "1 is not below 21 - 20";
+    EXPECT_EQ(CanvasAt(0, 0), shown);
+
+    Click("CmdRight");
+    EXPECT_EQ(window->Model().ScrollX, 21);
+    EXPECT_EQ(CanvasAt(0, 0), 0xFF000000u);
+    for (int i = 0; i < 5; ++i) Click("CmdZoomIn");
+    EXPECT_EQ(window->Model().Zoom, 16);
+}
+
+TEST_F(QuarlTest, ZoomBeforeAnyMapDoesNotFail) {
+    Click("CmdZoomIn");
+    Click("CmdZoomIn");
+    EXPECT_EQ(window->Model().Zoom, 4);
+    EXPECT_EQ(CanvasAt(10, 10), Canvas::kBackground);
+    Mouse(QEvent::MouseMove, OnBuf(10, 10), Qt::NoButton, Qt::NoButton);
+    Mouse(QEvent::MouseButtonPress, OnBuf(10, 10), Qt::LeftButton, Qt::LeftButton);
+    QTest::keyClick(Buf(), Qt::Key_Space);
+    EXPECT_EQ(Text("TxtX"), "0");
+}
+
+TEST_F(QuarlTest, PointerReadoutPickBrushAndSpaceOnTheMapArea) {
+    LoadUniform(100, 50, 3, 2);  // cells of 9 x 11
+    Click("CmdDrawType");
+    Mouse(QEvent::MouseMove, OnBuf(9 * 4 + 2, 11 * 2 + 3), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(Text("TxtX"), "5");
+    EXPECT_EQ(Text("TxtY"), "3");
+    EXPECT_EQ(Text("TxtDir"), "2");
+    EXPECT_EQ(Text("TxtValue"), "3");
+    EXPECT_EQ(window->focusWidget(), Buf());
+
+    Mouse(QEvent::MouseButtonPress, OnBuf(1, 1), Qt::RightButton, Qt::RightButton);
+    EXPECT_EQ(Text("TxtEdit"), "3");
+
+    // A 2 x 2 stroke of 9, then a drag into the next column.
+    SetText("TxtEdit", "9");
+    Find<QComboBox>("SIZEBOX")->setCurrentIndex(1);
+    Mouse(QEvent::MouseButtonPress, OnBuf(1, 1), Qt::LeftButton, Qt::LeftButton);
+    Mouse(QEvent::MouseMove, OnBuf(9 * 2 + 1, 1), Qt::NoButton, Qt::LeftButton);
+    const Types& model = window->Model();
+    EXPECT_EQ(model.TypeLayer[model.TileIndex(1, 1)], 9);
+    EXPECT_EQ(model.TypeLayer[model.TileIndex(4, 2)], 9);
+    EXPECT_EQ(model.TypeLayer[model.TileIndex(5, 2)], 3);
+    EXPECT_EQ(CanvasAt(1, 1), ToPixel(900));
+
+    // Space and Shift+Space set the direction of the readout tile.
+    SetText("TxtEditDir", "1");
+    SetText("TxtX", "7");
+    SetText("TxtY", "8");
+    QTest::keyClick(Buf(), Qt::Key_Space, Qt::ShiftModifier);
+    EXPECT_EQ(model.DirLayer[model.TileIndex(7, 8)], 1);
+    EXPECT_EQ(CanvasAt(6 * 9 + 4, 7 * 11 + 5), 0xFF0000FFu);
+    SetText("TxtEditDir", "0");
+    QTest::keyClick(Buf(), Qt::Key_Space);
+    EXPECT_EQ(model.DirLayer[model.TileIndex(7, 8)], 0);
+    QTest::keyClick(Buf(), Qt::Key_A);
+    EXPECT_EQ(model.DirLayer[model.TileIndex(7, 8)], 0);
+}
+
+}  // namespace
+}  // namespace quarl
