@@ -1,0 +1,81 @@
+# Drives the editor in a real window under Xvfb as a person would. Sourced by the real-window
+# test and the screenshot script; needs xvfb, xdotool, imagemagick and xclip.
+# The caller sets `work` to a scratch folder and `pids` to an array before sourcing.
+
+fail() {
+    echo "FAIL: $*" >&2
+    [ -f "$work/editor.log" ] && cat "$work/editor.log" >&2
+    [ -f "$work/screen.png" ] && cp "$work/screen.png" "${TMPDIR:-/tmp}/quarl-real-window-failure.png"
+    exit 1
+}
+
+# Polls a command until it succeeds, for at most 20 seconds.
+wait_for() {
+    local what=$1
+    shift
+    for _ in $(seq 1 200); do
+        if "$@" >/dev/null 2>&1; then return 0; fi
+        sleep 0.1
+    done
+    fail "timed out waiting for $what"
+}
+
+start_xvfb() {
+    # Xvfb picks a free display itself and writes its number once it accepts clients.
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+    pids+=($!)
+    wait_for "the X server" grep -q '[0-9]' "$work/display"
+    export DISPLAY=":$(tr -dc '0-9' <"$work/display")"
+    unset QT_QPA_PLATFORM
+    wait_for "the X server" xdotool getdisplaygeometry
+}
+
+screenshot() { import -window root "$work/screen.png"; }
+
+# The first pixel of a colour on screen, as "x y".
+find_colour() {
+    screenshot
+    convert "$work/screen.png" txt:- | grep -m1 -i "#$1" | sed -E 's/^([0-9]+),([0-9]+):.*/\1 \2/'
+}
+
+pixel() {
+    convert "$work/screen.png" -crop "1x1+$1+$2" -depth 8 txt:- | grep -o -m1 -i '#[0-9a-f]\{6\}' |
+        tr 'a-f' 'A-F'
+}
+
+click() { xdotool mousemove "$1" "$2" click 1; }
+
+# Starts the editor and finds it: (bx, by) is the canvas's top-left pixel on screen, found by
+# the map area's background colour; the client area lies 10 pixels left of it and 90 above.
+start_editor() {
+    "$1" >"$work/editor.log" 2>&1 &
+    pids+=($!)
+    wait_for "the window" xdotool search --onlyvisible --name '^Quarl editor$'
+    wait_for "the map area" eval '[ -n "$(find_colour 2B3A55)" ]'
+    read -r bx by < <(find_colour 2B3A55)
+    cx=$((bx - 10))
+    cy=$((by - 90))
+}
+
+status_text() {
+    click $((cx + 100)) $((cy + 9))
+    xdotool key --clearmodifiers ctrl+a ctrl+c
+    timeout 2 xclip -o -selection clipboard 2>/dev/null
+}
+status_is() { [ "$(status_text)" = "$1" ]; }
+
+# The n-th item of the File menu.
+file_menu_item() {
+    click $((cx + 12)) $((cy - 8))
+    wait_for "the File menu" bash -c "xdotool search --onlyvisible --class quarl-editor | wc -l | grep -qv '^1$'"
+    for _ in $(seq 1 "$1"); do xdotool key Down; done
+    xdotool key Return
+}
+
+load_map() {
+    file_menu_item 1
+    wait_for "the open dialog" xdotool search --onlyvisible --name '^Load Map$'
+    xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Load Map$' | head -1)" || true
+    xdotool type --delay 5 "$1"
+    xdotool key Return
+}
