@@ -22,7 +22,8 @@ wait_for() {
 
 start_xvfb() {
     # Xvfb picks a free display itself and writes its number once it accepts clients.
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+    # -noreset: a server that resets when the last client leaves refuses the next for a moment.
+    Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
     pids+=($!)
     wait_for "the X server" grep -q '[0-9]' "$work/display"
     export DISPLAY=":$(tr -dc '0-9' <"$work/display")"
