@@ -19,5 +19,5 @@ install_packages() {
         "${missing[@]}"
 }
 
-build_packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev
+build_packages=(cmake make g++ pkg-config dpkg-dev qt6-base-dev libgl-dev libx11-dev libgtest-dev libgmock-dev
                 libbenchmark-dev fonts-dejavu-core)

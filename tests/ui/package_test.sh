@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds the Debian package, installs it into a scratch root, checks what it holds, and starts
+# the installed editor under Xvfb until its window is closed.
+# Usage: package_test.sh BUILD-DIR CLOSE-WINDOW
+set -euo pipefail
+build=$1
+close_window=$2
+
+work=$(mktemp -d)
+pids=()
+trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xdrive.sh"
+
+(cd "$build" && cpack -G DEB -B "$work/package" >"$work/cpack.log" 2>&1) ||
+    { cat "$work/cpack.log"; fail "cpack failed"; }
+deb=$(ls "$work"/package/quarl-editor_*.deb)
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+grep -q 'libqt6widgets6' <<<"$depends" || fail "no dependency on Qt 6 Widgets"
+grep -q 'libc6' <<<"$depends" || fail "no dependency on the C library"
+grep -q 'qt6-qpa-plugins' <<<"$depends" || fail "no dependency on Qt's platform plugins"
+
+root="$work/root"
+dpkg-deb -x "$deb" "$root"
+for file in usr/bin/quarl-editor usr/share/applications/quarl-editor.desktop \
+    usr/share/icons/hicolor/scalable/apps/quarl-editor.svg; do
+    [ -f "$root/$file" ] || fail "the package lacks /$file"
+done
+desktop-file-validate "$root/usr/share/applications/quarl-editor.desktop" ||
+    fail "the desktop entry is not valid"
+
+start_xvfb
+"$root/usr/bin/quarl-editor" >"$work/editor.log" 2>&1 &
+editor=$!
+wait_for "the window" xdotool search --onlyvisible --name '^Quarl editor$'
+"$close_window" "$(xdotool search --onlyvisible --name '^Quarl editor$' | head -1)"
+wait_for "the editor to end" bash -c "! kill -0 $editor"
+wait "$editor" || fail "the editor exited with $? ($(cat "$work/editor.log"))"
+echo "package test passed"
