@@ -95,10 +95,11 @@ constexpr std::int32_t kChunkRecords = 2048;
 std::int32_t DecodeEightAtATime(std::uint8_t* const out[8], const std::uint8_t* record,
                                 std::int32_t count) {
     std::int32_t i = 0;
-    for (; i + 8 <= count; i += 8, record += 8 * kRecordSize) {
+    constexpr std::ptrdiff_t kStride = kRecordSize;
+    for (; i + 8 <= count; i += 8, record += 8 * kStride) {
         __m128i row[8];
         for (int j = 0; j < 8; ++j) {
-            row[j] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(record + j * kRecordSize));
+            row[j] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(record + j * kStride));
         }
         const __m128i a0 = _mm_unpacklo_epi8(row[0], row[1]);
         const __m128i a1 = _mm_unpacklo_epi8(row[2], row[3]);

@@ -25,7 +25,7 @@ void MapArea::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     // A view of the canvas's pixels, no copy; drawn without smoothing so cells stay crisp.
     const QImage image(reinterpret_cast<const uchar*>(canvas_.Pixels()), canvas_.Width(),
-                       canvas_.Height(), canvas_.Width() * static_cast<int>(sizeof(Pixel)),
+                       canvas_.Height(), qsizetype{canvas_.Width()} * qsizetype{sizeof(Pixel)},
                        QImage::Format_RGB32);
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);

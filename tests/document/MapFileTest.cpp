@@ -83,7 +83,8 @@ TEST_F(MapFileTest, LoadKeepsViewState) {
 }
 
 TEST_F(MapFileTest, EveryTileComesFromItsRecord) {
-    for (const std::int16_t width : {1, 7, 9, 217}) {
+    for (const std::int16_t width :
+         {std::int16_t{1}, std::int16_t{7}, std::int16_t{9}, std::int16_t{217}}) {
         const auto bytes = MakeMap({.width = width, .height = 151, .seed = 11u + width});
         LoadOrFail(model, WriteMapFile(dir, "all.map", bytes));
         for (std::int32_t i = 0; i < model.TileCount; ++i) {

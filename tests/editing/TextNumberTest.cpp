@@ -24,9 +24,7 @@ TEST(TextNumberTest, RoundsHalvesToEven) {
 
 TEST(TextNumberTest, RefusesWhatIsNoNumber) {
     for (const char* text : {"", " ", "abc", "1a", "1.2.3", "--1", "+", ".", "1 2", "0x10", "1e3",
-                             "\xe2\x88\x92"
-                             "1",
-                             "12345678901"}) {
+                             "\u22121", "12345678901"}) {
         EXPECT_FALSE(ReadRoundedNumber(text)) << text;
     }
 }

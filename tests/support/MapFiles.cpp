@@ -23,7 +23,7 @@ TempDir::~TempDir() {
 
 std::string WriteMapFile(const TempDir& dir, const std::string& name,
                          const std::vector<std::uint8_t>& bytes) {
-    const std::string path = dir.File(name);
+    std::string path = dir.File(name);
     if (!mapgen::WriteBytes(path, bytes)) throw std::runtime_error("cannot write " + path);
     return path;
 }

@@ -99,7 +99,7 @@ TEST(MonkeyTest, RandomActionsKeepTheMapAndTheFileWhole) {
         ASSERT_EQ(after.size(), bytes.size());
         for (std::size_t k = 0; k < bytes.size(); ++k) {
             const auto within = (k - kHeaderSize) % kRecordSize;
-            const auto records = static_cast<std::size_t>(kHeaderSize + kRecordSize * w * h);
+            const std::size_t records = kHeaderSize + std::size_t{kRecordSize} * w * h;
             const bool interpreted = k >= kHeaderSize && k < records && within != 4 && within < 7;
             if (!interpreted) {
                 ASSERT_EQ(after[k], bytes[k]) << "offset " << k;

@@ -39,7 +39,7 @@ class QuarlTest : public ::testing::Test, public WindowFixture {
             bytes[kHeaderSize + kRecordSize * i + kTypeByte] = type;
             bytes[kHeaderSize + kRecordSize * i + kDirByte] = dir;
         }
-        const auto path = WriteMapFile(dir_, "uniform.map", bytes);
+        auto path = WriteMapFile(dir_, "uniform.map", bytes);
         LoadFile(path);
         return path;
     }
