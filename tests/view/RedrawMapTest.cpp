@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 
+#include "support/Maps.h"
 #include "view/Colours.h"
 #include "view/RedrawMap.h"
 #include "view/Viewport.h"
@@ -126,15 +127,7 @@ TEST(RedrawMapTest, MatchesThePlainRepaintPixelForPixel) {
 }
 
 TEST(RedrawMapTest, OnePixelCellsShowTheirDirectionInEveryMode) {
-    std::mt19937 random(3);
-    Types model = RandomMap(random, 1, 1);
-    model.MapWidth = 200;
-    model.MapHeight = 150;
-    model.TileCount = 30000;
-    for (TileLayer* layer : {&model.TypeLayer, &model.LightLayer, &model.HeightLayer,
-                             &model.DirLayer, &model.ObjectLayer, &model.UsageLayer}) {
-        layer->assign(30001, 9);
-    }
+    Types model = testing::UniformMap(200, 150, 9, 9, 9, 9, 9, 9);
     model.DirLayer[model.TileIndex(3, 2)] = 1;
     Canvas canvas(210, 160);
     for (std::int16_t mode = 0; mode <= 7; ++mode) {
@@ -146,15 +139,7 @@ TEST(RedrawMapTest, OnePixelCellsShowTheirDirectionInEveryMode) {
 }
 
 TEST(RedrawMapTest, ScrolledPastASmallerMapDrawsNothing) {
-    std::mt19937 random(4);
-    Types model = RandomMap(random, 1, 1);
-    model.MapWidth = 40;
-    model.MapHeight = 10;
-    model.TileCount = 400;
-    for (TileLayer* layer : {&model.TypeLayer, &model.LightLayer, &model.HeightLayer,
-                             &model.DirLayer, &model.ObjectLayer, &model.UsageLayer}) {
-        layer->assign(401, 1);
-    }
+    Types model = testing::UniformMap(40, 10, 1, 1, 1, 1, 1, 1);
     model.ViewMode = DrawType;
     model.ScrollX = 61;
     Canvas canvas(kCanvasWidth, kCanvasHeight);
