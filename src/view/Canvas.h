@@ -38,6 +38,9 @@ class Canvas {
     [[nodiscard]] int Width() const { return width_; }
     [[nodiscard]] int Height() const { return height_; }
     [[nodiscard]] const Pixel* Pixels() const { return pixels_.data(); }
+    [[nodiscard]] Pixel* Row(int y) {
+        return pixels_.data() + static_cast<std::size_t>(y) * width_;
+    }
     [[nodiscard]] Pixel PixelAt(int x, int y) const {
         return pixels_[static_cast<std::size_t>(y) * width_ + x];
     }
