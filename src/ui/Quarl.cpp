@@ -55,7 +55,7 @@ void Label(QWidget* client, const char* name, const char* caption, int left, int
     Decoration(Place(new QLabel(QString::fromLatin1(caption), client), name, left, top, 735, 255));
 }
 
-struct ModeButtonSpec {
+struct ModeButtonLayout {
     const char* name;
     const char* caption;
     int left;
@@ -64,7 +64,7 @@ struct ModeButtonSpec {
     int viewMode;
 };
 
-constexpr ModeButtonSpec kModeButtons[] = {
+constexpr ModeButtonLayout kModeButtons[] = {
     {"CmdDrawType", "Draw Type", 0, 360, 615, DrawType},
     {"CmdDrawHeight", "Draw Height", 600, 360, 615, DrawHeight},
     {"CmdDrawObject", "Draw Objects", 1200, 360, 615, DrawObjects},
@@ -103,13 +103,13 @@ void Quarl::BuildControls(QWidget* client) {
     TxtStatus = Place(new QLineEdit(client), "TxtStatus", 0, 0, 10935, 285);
 
     for (std::size_t i = 0; i < std::size(kModeButtons); ++i) {
-        const auto& spec = kModeButtons[i];
-        auto* button = Place(new CaptionButton(QString::fromLatin1(spec.caption), client),
-                             spec.name, spec.left, spec.top, spec.width, 495);
-        if (spec.viewMode != EditView) button->setFont(SerifFont(6.75));
+        const auto& layout = kModeButtons[i];
+        auto* button = Place(new CaptionButton(QString::fromLatin1(layout.caption), client),
+                             layout.name, layout.left, layout.top, layout.width, 495);
+        if (layout.viewMode != EditView) button->setFont(SerifFont(6.75));
         button->setEnabled(false);
         connect(button, &QPushButton::clicked, this,
-                [this, mode = spec.viewMode] { ModeButton(mode); });
+                [this, mode = layout.viewMode] { ModeButton(mode); });
         modeButtons_[i] = button;
     }
 
