@@ -51,8 +51,9 @@ void Frame(QWidget* client, const char* name, int left, int top, int width, int 
     Decoration(frame);
 }
 
-void Label(QWidget* client, const char* name, const char* caption, int left, int top) {
-    Decoration(Place(new QLabel(QString::fromLatin1(caption), client), name, left, top, 735, 255));
+void Label(QWidget* client, const char* name, const char* caption, int left, int top, int width) {
+    Decoration(
+        Place(new QLabel(QString::fromLatin1(caption), client), name, left, top, width, 255));
 }
 
 struct ModeButtonLayout {
@@ -86,7 +87,6 @@ Quarl::Quarl(std::unique_ptr<WindowDialogs> dialogs, std::unique_ptr<RandomSourc
       random_(std::move(random)) {
     setWindowTitle(QString::fromLatin1(kCaption));
     auto* client = new QWidget(this);
-    client->setMinimumSize(kClientWidth, kClientHeight);
     setCentralWidget(client);
     BuildControls(client);
     BuildMenus();
@@ -141,11 +141,10 @@ void Quarl::BuildControls(QWidget* client) {
     Frame(client, "Shape4", 8640, 360, 735, 495);
     Frame(client, "Shape5", 4920, 840, 1215, 375);
     Frame(client, "Shape6", 6240, 840, 1215, 375);
-    Label(client, "Label1", "Value:", 5040, 510);
-    Label(client, "Label2", "Edit Value", 6360, 510);
-    Label(client, "Label3", "dir", 5040, 930);
-    Label(client, "Label4", "Editdir", 6360, 930);
-    client->findChild<QLabel*>(QStringLiteral("Label2"))->resize(855 / 15, 255 / 15);
+    Label(client, "Label1", "Value:", 5040, 510, 735);
+    Label(client, "Label2", "Edit Value", 6360, 510, 855);
+    Label(client, "Label3", "dir", 5040, 930, 735);
+    Label(client, "Label4", "Editdir", 6360, 930, 735);
 
     // Choosing from the list only: no typed text.
     EDITBOX = Place(new QComboBox(client), "EDITBOX", 10800, 480, 1215, 315);
