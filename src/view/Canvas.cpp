@@ -15,18 +15,10 @@ void Canvas::Clear() {
 }
 
 void Canvas::Fill(const PixelRect& rect, Pixel pixel) {
-    // 64-bit edges: left + width must not overflow for any 32-bit input.
-    const auto left = std::max<std::int64_t>(rect.left, 0);
-    const auto top = std::max<std::int64_t>(rect.top, 0);
-    const auto right = std::min<std::int64_t>(std::int64_t{rect.left} + rect.width, width_);
-    const auto bottom = std::min<std::int64_t>(std::int64_t{rect.top} + rect.height, height_);
-    if (left >= right || top >= bottom) return;
-
-    Pixel* row = pixels_.data() + top * width_ + left;
-    const auto count = static_cast<std::size_t>(right - left);
-    for (auto y = top; y < bottom; ++y, row += width_) std::fill_n(row, count, pixel);
-    AddDirty({static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
-              static_cast<std::int32_t>(right - left), static_cast<std::int32_t>(bottom - top)});
+    const PixelRect on = Clip(rect);
+    if (on.IsEmpty()) return;
+    FillClipped(on.left, on.top, on.left + on.width, on.top + on.height, pixel);
+    AddDirty(on);
 }
 
 void Canvas::ClearOutside(int right, int bottom) {

@@ -47,8 +47,27 @@ class Canvas {
 
     void Clear();
 
+    // The part of a rectangle that lies on the canvas; edges in 64 bits, so that left + width
+    // cannot overflow for any input.
+    [[nodiscard]] PixelRect Clip(const PixelRect& rect) const {
+        const auto left = std::max<std::int64_t>(rect.left, 0);
+        const auto top = std::max<std::int64_t>(rect.top, 0);
+        const auto right = std::min<std::int64_t>(std::int64_t{rect.left} + rect.width, width_);
+        const auto bottom = std::min<std::int64_t>(std::int64_t{rect.top} + rect.height, height_);
+        if (left >= right || top >= bottom) return {};
+        return {static_cast<std::int32_t>(left), static_cast<std::int32_t>(top),
+                static_cast<std::int32_t>(right - left), static_cast<std::int32_t>(bottom - top)};
+    }
+
     // Fills the part of the rectangle that lies on the canvas.
     void Fill(const PixelRect& rect, Pixel pixel);
+
+    // Fills like Fill, for painters that mark what they change themselves.
+    void Paint(const PixelRect& rect, Pixel pixel) {
+        const PixelRect on = Clip(rect);
+        if (!on.IsEmpty())
+            FillClipped(on.left, on.top, on.left + on.width, on.top + on.height, pixel);
+    }
 
     // Fills the pixels x0 <= x < x1, y0 <= y < y1, which the caller has clipped to the
     // canvas; for painters that mark what they change themselves.

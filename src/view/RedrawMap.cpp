@@ -26,15 +26,6 @@ PixelTable CellPixels(int viewMode) {
     return table;
 }
 
-// Paints the part of a rectangle that lies on the canvas.
-void Paint(Canvas& canvas, const PixelRect& rect, Pixel pixel) {
-    const int x0 = std::max(rect.left, 0);
-    const int y0 = std::max(rect.top, 0);
-    const int x1 = std::min(rect.left + rect.width, canvas.Width());
-    const int y1 = std::min(rect.top + rect.height, canvas.Height());
-    if (x0 < x1 && y0 < y1) canvas.FillClipped(x0, y0, x1, y1, pixel);
-}
-
 // What one repaint needs: the geometry, the visible tiles and the colours as pixels.
 struct Repaint {
     Canvas& canvas;
@@ -59,8 +50,8 @@ void PaintColumnMajor(const Repaint& r) {
         for (std::int32_t row = r.model.ScrollY; row <= r.lastRow; ++row) {
             const PixelRect cell = CellRect(r.model, r.geometry, col, row);
             const auto index = static_cast<std::size_t>(r.model.TileIndex(col, row));
-            if (r.layer != nullptr) Paint(r.canvas, cell, r.cellPixels[(*r.layer)[index]]);
-            Paint(r.canvas, DirMark(cell, r.model.Zoom), dirPixels[r.model.DirLayer[index]]);
+            if (r.layer != nullptr) r.canvas.Paint(cell, r.cellPixels[(*r.layer)[index]]);
+            r.canvas.Paint(DirMark(cell, r.model.Zoom), dirPixels[r.model.DirLayer[index]]);
         }
     }
 }
@@ -87,7 +78,7 @@ void PaintRowMajor(const Repaint& r) {
         const std::uint8_t* directions = r.model.DirLayer.data() + first;
         for (int left = 0, col = 0; left < lineEnd; left += cellWidth, ++col) {
             const PixelRect mark = DirMark({left, top, cellWidth, cellHeight}, r.model.Zoom);
-            Paint(r.canvas, mark, dirPixels[directions[col]]);
+            r.canvas.Paint(mark, dirPixels[directions[col]]);
         }
     }
 }

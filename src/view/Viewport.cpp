@@ -21,6 +21,12 @@ std::int16_t ToTileCoordinate(double value) {
     return static_cast<std::int16_t>(std::clamp(value, low, high));
 }
 
+// A view button acts only when its condition holds; it reports whether it changed the view.
+bool ChangeIf(bool condition, std::int16_t& value, int changed) {
+    if (condition) value = static_cast<std::int16_t>(changed);
+    return condition;
+}
+
 }  // namespace
 
 CellGeometry CellSize(const Types& model, int innerWidth, int innerHeight) {
@@ -39,40 +45,28 @@ TilePos TileAt(const Types& model, CellGeometry geometry, double x, double y) {
             ToTileCoordinate(model.ScrollY + std::floor(y / geometry.CellHeight))};
 }
 
-bool ScrollLeft(Types& model) {
-    if (model.ScrollX <= kScrollStep) return false;
-    model.ScrollX = static_cast<std::int16_t>(model.ScrollX - kScrollStep);
-    return true;
+bool ScrollLeft(Types& m) {
+    return ChangeIf(m.ScrollX > kScrollStep, m.ScrollX, m.ScrollX - kScrollStep);
 }
 
-bool ScrollRight(Types& model) {
-    if (model.ScrollX >= model.MapWidth - kScrollStep) return false;
-    model.ScrollX = static_cast<std::int16_t>(model.ScrollX + kScrollStep);
-    return true;
+bool ScrollRight(Types& m) {
+    return ChangeIf(m.ScrollX < m.MapWidth - kScrollStep, m.ScrollX, m.ScrollX + kScrollStep);
 }
 
-bool ScrollUp(Types& model) {
-    if (model.ScrollY <= kScrollStep) return false;
-    model.ScrollY = static_cast<std::int16_t>(model.ScrollY - kScrollStep);
-    return true;
+bool ScrollUp(Types& m) {
+    return ChangeIf(m.ScrollY > kScrollStep, m.ScrollY, m.ScrollY - kScrollStep);
 }
 
-bool ScrollDown(Types& model) {
-    if (model.ScrollY >= model.MapHeight - kScrollStep) return false;
-    model.ScrollY = static_cast<std::int16_t>(model.ScrollY + kScrollStep);
-    return true;
+bool ScrollDown(Types& m) {
+    return ChangeIf(m.ScrollY < m.MapHeight - kScrollStep, m.ScrollY, m.ScrollY + kScrollStep);
 }
 
-bool ZoomIn(Types& model) {
-    if (model.Zoom >= kMaxZoom) return false;
-    model.Zoom = static_cast<std::int16_t>(model.Zoom * 2);
-    return true;
+bool ZoomIn(Types& m) {
+    return ChangeIf(m.Zoom < kMaxZoom, m.Zoom, m.Zoom * 2);
 }
 
-bool ZoomOut(Types& model) {
-    if (model.Zoom <= 1) return false;
-    model.Zoom = static_cast<std::int16_t>(model.Zoom / 2);
-    return true;
+bool ZoomOut(Types& m) {
+    return ChangeIf(m.Zoom > 1, m.Zoom, m.Zoom / 2);
 }
 
 }  // namespace quarl
