@@ -1,4 +1,5 @@
-// The full repaint of the largest maps in every view mode, against one fill of the canvas.
+// The full repaint of the largest maps in every view mode and zoom, and of a map whose marks
+// spill past their cells, against one fill of the canvas.
 #include <random>
 
 #include "RatioReporter.h"
@@ -46,8 +47,14 @@ void Redraw(benchmark::State& state) {
 }
 
 BENCHMARK(FillWholeCanvas);
-BENCHMARK(Redraw)->ArgsProduct({{181}, {181}, {0, 1, 2, 3, 4, 5, 6, 7}, {1, 16}});
-BENCHMARK(Redraw)->ArgsProduct({{217}, {151}, {0, 1, 2, 3, 4, 5, 6, 7}, {1, 16}});
+BENCHMARK(Redraw)
+    ->ArgsProduct({{181}, {181}, {0, 1, 2, 3, 4, 5, 6, 7}, {1, 2, 4, 8, 16}})
+    ->MinTime(0.05);
+BENCHMARK(Redraw)
+    ->ArgsProduct({{217}, {151}, {0, 1, 2, 3, 4, 5, 6, 7}, {1, 2, 4, 8, 16}})
+    ->MinTime(0.05);
+// Base cells of 1 x 10 pixels: marks reach into the next column and past the last one.
+BENCHMARK(Redraw)->ArgsProduct({{600}, {54}, {0, 1, 5}, {2, 4, 16}})->MinTime(0.05);
 
 }  // namespace
 

@@ -10,10 +10,6 @@
 #include <cstddef>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace quarl {
 
 namespace {
@@ -89,63 +85,23 @@ struct LoadedMap {
 // Records read per chunk: small enough to stay in the cache between the copy and the decode.
 constexpr std::int32_t kChunkRecords = 2048;
 
-#if defined(__SSE2__)
-// Eight records at a time: the first eight bytes of each record form the rows of an 8 x 8
-// byte matrix whose transpose holds eight bytes of each layer.
-std::int32_t DecodeEightAtATime(std::uint8_t* const out[8], const std::uint8_t* record,
-                                std::int32_t count) {
-    std::int32_t i = 0;
-    constexpr std::ptrdiff_t kStride = kRecordSize;
-    for (; i + 8 <= count; i += 8, record += 8 * kStride) {
-        __m128i row[8];
-        for (int j = 0; j < 8; ++j) {
-            row[j] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(record + j * kStride));
-        }
-        const __m128i a0 = _mm_unpacklo_epi8(row[0], row[1]);
-        const __m128i a1 = _mm_unpacklo_epi8(row[2], row[3]);
-        const __m128i a2 = _mm_unpacklo_epi8(row[4], row[5]);
-        const __m128i a3 = _mm_unpacklo_epi8(row[6], row[7]);
-        const __m128i b0 = _mm_unpacklo_epi16(a0, a1);
-        const __m128i b1 = _mm_unpackhi_epi16(a0, a1);
-        const __m128i b2 = _mm_unpacklo_epi16(a2, a3);
-        const __m128i b3 = _mm_unpackhi_epi16(a2, a3);
-        const __m128i bytes01 = _mm_unpacklo_epi32(b0, b2);
-        const __m128i bytes23 = _mm_unpackhi_epi32(b0, b2);
-        const __m128i bytes45 = _mm_unpacklo_epi32(b1, b3);
-        const __m128i bytes67 = _mm_unpackhi_epi32(b1, b3);
-        const __m128i column[8] = {
-            bytes01, _mm_srli_si128(bytes01, 8), bytes23, _mm_srli_si128(bytes23, 8),
-            bytes45, _mm_srli_si128(bytes45, 8), bytes67, _mm_srli_si128(bytes67, 8)};
-        for (int byte = 0; byte < 8; ++byte) {
-            if (out[byte] != nullptr) {
-                _mm_storel_epi64(reinterpret_cast<__m128i*>(out[byte] + i), column[byte]);
-            }
-        }
-    }
-    return i;
-}
-#endif
-
 void DecodeRecords(LoadedMap& map, const std::uint8_t* record, std::int32_t first,
                    std::int32_t count) {
-    // Indexed by the byte of the record; the bytes the editor does not read have no layer.
-    std::uint8_t* const out[8] = {map.type.data() + first,
-                                  map.light.data() + first,
-                                  map.height_.data() + first,
-                                  map.dir.data() + first,
-                                  nullptr,
-                                  map.object.data() + first,
-                                  map.usage.data() + first,
-                                  nullptr};
-    std::int32_t i = 0;
-#if defined(__SSE2__)
-    i = DecodeEightAtATime(out, record, count);
-    record += static_cast<std::ptrdiff_t>(i) * kRecordSize;
-#endif
-    for (; i < count; ++i, record += kRecordSize) {
-        for (int byte = 0; byte < 8; ++byte) {
-            if (out[byte] != nullptr) out[byte][i] = record[byte];
-        }
+    // Local pointers: a byte store may alias the vectors' own pointers, which the compiler
+    // would otherwise load again for every byte.
+    std::uint8_t* type = map.type.data() + first;
+    std::uint8_t* light = map.light.data() + first;
+    std::uint8_t* height = map.height_.data() + first;
+    std::uint8_t* dir = map.dir.data() + first;
+    std::uint8_t* object = map.object.data() + first;
+    std::uint8_t* usage = map.usage.data() + first;
+    for (std::int32_t i = 0; i < count; ++i, record += kRecordSize) {
+        type[i] = record[kTypeByte];
+        light[i] = record[kLightByte];
+        height[i] = record[kHeightByte];
+        dir[i] = record[kDirByte];
+        object[i] = record[kObjectByte];
+        usage[i] = record[kUsageByte];
     }
 }
 

@@ -21,14 +21,6 @@ void Canvas::Fill(const PixelRect& rect, Pixel pixel) {
     AddDirty(on);
 }
 
-void Canvas::ClearOutside(int right, int bottom) {
-    right = std::clamp(right, 0, width_);
-    bottom = std::clamp(bottom, 0, height_);
-    FillClipped(right, 0, width_, bottom, kBackground);
-    FillClipped(0, bottom, width_, height_, kBackground);
-    dirty_ = {0, 0, width_, height_};
-}
-
 PixelRect Canvas::TakeDirty() {
     const PixelRect dirty = dirty_;
     dirty_ = {};

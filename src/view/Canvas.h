@@ -77,9 +77,8 @@ class Canvas {
         for (int y = y0; y < y1; ++y, row += width_) std::fill_n(row + x0, count, pixel);
     }
 
-    // Clears everything but the rectangle from (0, 0) to (right, bottom), which the caller
-    // is about to paint over.
-    void ClearOutside(int right, int bottom);
+    // For painters that write whole pixel lines through Row().
+    void MarkAllDirty() { dirty_ = {0, 0, width_, height_}; }
 
     // The bounding box of everything drawn since the last call; empty when nothing was.
     [[nodiscard]] PixelRect TakeDirty();

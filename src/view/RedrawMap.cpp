@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 
 #include "view/Colours.h"
 #include "view/Viewport.h"
@@ -26,98 +27,122 @@ PixelTable CellPixels(int viewMode) {
     return table;
 }
 
-// What one repaint needs: the geometry, the visible tiles and the colours as pixels.
-struct Repaint {
-    Canvas& canvas;
-    const Types& model;
-    CellGeometry geometry;
-    const TileLayer* layer;  // nullptr: marks only
-    PixelTable cellPixels;
-    std::int32_t lastCol;  // the last column and row that start on the canvas
-    std::int32_t lastRow;
-};
-
 const PixelTable& DirPixelTable() {
     static const PixelTable table = DirPixels();
     return table;
 }
 
-// Column by column, each from the top, the cell before the mark: the order in which a mark
-// that spills into the next cells is covered by them.
-void PaintColumnMajor(const Repaint& r) {
-    const PixelTable& dirPixels = DirPixelTable();
-    for (std::int32_t col = r.model.ScrollX; col <= r.lastCol; ++col) {
-        for (std::int32_t row = r.model.ScrollY; row <= r.lastRow; ++row) {
-            const PixelRect cell = CellRect(r.model, r.geometry, col, row);
-            const auto index = static_cast<std::size_t>(r.model.TileIndex(col, row));
-            if (r.layer != nullptr) r.canvas.Paint(cell, r.cellPixels[(*r.layer)[index]]);
-            r.canvas.Paint(DirMark(cell, r.model.Zoom), dirPixels[r.model.DirLayer[index]]);
-        }
-    }
-}
+// The repaint composes the canvas one pixel line at a time, each pixel written once, with the
+// result of drawing every tile column by column, the cell before the mark. Marks never overlap
+// one another (a mark is Zoom pixels and cells are a whole multiple of Zoom), so the order
+// shows only where a mark reaches past its own cell (a base cell of 1 pixel with Zoom 2 or
+// more): there the cells drawn later, of the next column and of the rows below, cover it, and
+// only the parts past the map's last column and last row stay visible.
+class Painter {
+  public:
+    Painter(Canvas& canvas, const Types& model, CellGeometry geometry)
+        : canvas_(canvas),
+          model_(model),
+          cellWidth_(geometry.CellWidth),
+          cellHeight_(geometry.CellHeight),
+          zoom_(model.Zoom),
+          layer_(model.LayerOf(model.ViewMode)),
+          cellPixels_(CellPixels(model.ViewMode)),
+          dirPixels_(DirPixelTable()),
+          // The last column whose cell starts on the canvas; marks start inside their cell.
+          lastCol_(std::min<int>(model.MapWidth,
+                                 model.ScrollX + (canvas.Width() - 1) / geometry.CellWidth)) {}
 
-// When every mark lies inside its own cell, no tile touches another's pixels and the order
-// does not show: paint row by row, one pixel line of cells copied down the cell height.
-void PaintRowMajor(const Repaint& r) {
-    const PixelTable& dirPixels = DirPixelTable();
-    const int cellWidth = r.geometry.CellWidth;
-    const int cellHeight = r.geometry.CellHeight;
-    const int canvasWidth = r.canvas.Width();
-    const int lineEnd = std::min(canvasWidth, (r.lastCol - r.model.ScrollX + 1) * cellWidth);
-    for (std::int32_t row = r.model.ScrollY; row <= r.lastRow; ++row) {
-        const int top = (row - r.model.ScrollY) * cellHeight;
-        const int bottom = std::min(top + cellHeight, r.canvas.Height());
-        const auto first = static_cast<std::size_t>(r.model.TileIndex(r.model.ScrollX, row));
-        const std::uint8_t* values = r.layer->data() + first;
-        Pixel* line = r.canvas.Row(top);
-        for (int left = 0, col = 0; left < lineEnd; left += cellWidth, ++col) {
-            std::fill(line + left, line + std::min(left + cellWidth, lineEnd),
-                      r.cellPixels[values[col]]);
-        }
-        for (int y = top + 1; y < bottom; ++y) std::copy(line, line + lineEnd, r.canvas.Row(y));
-        const std::uint8_t* directions = r.model.DirLayer.data() + first;
-        for (int left = 0, col = 0; left < lineEnd; left += cellWidth, ++col) {
-            const PixelRect mark = DirMark({left, top, cellWidth, cellHeight}, r.model.Zoom);
-            r.canvas.Paint(mark, dirPixels[directions[col]]);
+    void Paint() {
+        for (int top = 0, row = model_.ScrollY; top < canvas_.Height(); top += cellHeight_, ++row) {
+            PaintBand(top, std::min(top + cellHeight_, canvas_.Height()), row);
         }
     }
-}
+
+  private:
+    // The pixel lines of one row of cells: the first composed, the others copies of it, then
+    // the marks that fall on each line.
+    void PaintBand(int top, int bottom, int row) {
+        const bool cells = layer_ != nullptr && row <= model_.MapHeight;
+        ComposeCells(canvas_.Row(top), cells ? row : 0);
+        const Pixel* first = canvas_.Row(top);
+        for (int y = top + 1; y < bottom; ++y) {
+            std::copy(first, first + canvas_.Width(), canvas_.Row(y));
+            OverlayMarks(y, row, cells);
+        }
+        OverlayMarks(top, row, cells);
+    }
+
+    // The cells of a row in runs of their colour, and the background past them; row 0 for a
+    // line with no cells.
+    void ComposeCells(Pixel* line, int row) const {
+        int x = 0;
+        if (row != 0) {
+            const std::uint8_t* values = layer_->data() + model_.TileIndex(model_.ScrollX, row);
+            for (int col = model_.ScrollX; col <= lastCol_; ++col, x += cellWidth_) {
+                const int end = std::min(x + cellWidth_, canvas_.Width());
+                std::fill(line + x, line + end, cellPixels_[*values++]);
+            }
+            x = std::min(x, canvas_.Width());
+        }
+        std::fill(line + x, line + canvas_.Width(), Canvas::kBackground);
+    }
+
+    // The row of the marks that cover pixel line y, if any.
+    [[nodiscard]] std::optional<int> MarkRow(int y) const {
+        const int fromFirstMark = y - cellHeight_ / 2;
+        if (fromFirstMark < 0 || fromFirstMark % cellHeight_ >= zoom_) return std::nullopt;
+        const int row = model_.ScrollY + fromFirstMark / cellHeight_;
+        if (row > model_.MapHeight) return std::nullopt;
+        return row;
+    }
+
+    // The visible part of each mark on line y, which lies in the cells of row (cells: the
+    // line has cells in this view mode).
+    void OverlayMarks(int y, int row, bool cells) const {
+        const std::optional<int> markRow = MarkRow(y);
+        if (!markRow) return;
+        // A mark that spills down from the row above is covered by the cells of this row, but
+        // for the part of the last column's mark that lies past the map.
+        const bool spilled = *markRow != row;
+        const int firstCol = cells && spilled ? model_.MapWidth : model_.ScrollX;
+        const std::uint8_t* directions =
+            model_.DirLayer.data() + model_.TileIndex(firstCol, *markRow);
+        Pixel* line = canvas_.Row(y);
+        for (int col = firstCol; col <= lastCol_; ++col) {
+            const int left = (col - model_.ScrollX) * cellWidth_;
+            int from = left + cellWidth_ / 2;
+            int to = from + zoom_;
+            if (cells && col < model_.MapWidth) to = std::min(to, left + cellWidth_);
+            if (cells && spilled) from = std::max(from, left + cellWidth_);
+            to = std::min(to, canvas_.Width());
+            if (from < to) std::fill(line + from, line + to, dirPixels_[*directions]);
+            ++directions;
+        }
+    }
+
+    Canvas& canvas_;
+    const Types& model_;
+    int cellWidth_;
+    int cellHeight_;
+    int zoom_;
+    const TileLayer* layer_;  // nullptr: marks only
+    PixelTable cellPixels_;
+    const PixelTable& dirPixels_;
+    int lastCol_;
+};
 
 }  // namespace
 
 void RedrawMap(Canvas& canvas, const Types& model) {
     const CellGeometry geometry = CellSize(model, canvas.Width(), canvas.Height());
+    canvas.MarkAllDirty();
     if (model.MapWidth <= 0 || model.MapHeight <= 0 || !geometry.IsDrawable() ||
         model.ScrollX > model.MapWidth || model.ScrollY > model.MapHeight) {
         canvas.Clear();
         return;
     }
-    // Cells and marks start at or right of and below their cell's corner: tiles whose cell
-    // starts past the canvas draw nothing on it.
-    const std::int32_t lastCol = std::min<std::int32_t>(
-        model.MapWidth, model.ScrollX + (canvas.Width() - 1) / geometry.CellWidth);
-    const std::int32_t lastRow = std::min<std::int32_t>(
-        model.MapHeight, model.ScrollY + (canvas.Height() - 1) / geometry.CellHeight);
-    const Repaint repaint{
-        canvas,  model,  geometry, model.LayerOf(model.ViewMode), CellPixels(model.ViewMode),
-        lastCol, lastRow};
-
-    if (repaint.layer == nullptr) {
-        canvas.Clear();
-        PaintColumnMajor(repaint);
-        return;
-    }
-    // Cells tile the area from (0, 0) to the end of the map without gaps: only the rest of
-    // the canvas needs clearing first.
-    canvas.ClearOutside((lastCol - model.ScrollX + 1) * geometry.CellWidth,
-                        (lastRow - model.ScrollY + 1) * geometry.CellHeight);
-    const bool marksInside = geometry.CellWidth / 2 + model.Zoom <= geometry.CellWidth &&
-                             geometry.CellHeight / 2 + model.Zoom <= geometry.CellHeight;
-    if (marksInside) {
-        PaintRowMajor(repaint);
-    } else {
-        PaintColumnMajor(repaint);
-    }
+    Painter(canvas, model, geometry).Paint();
 }
 
 }  // namespace quarl

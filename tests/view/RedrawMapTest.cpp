@@ -11,21 +11,24 @@
 namespace quarl {
 namespace {
 
-Types RandomMap(std::mt19937& random, int maxWidth, int maxHeight) {
-    Types model;
-    StartUp(model);
-    model.MapWidth = static_cast<std::int16_t>(1 + random() % maxWidth);
-    model.MapHeight = static_cast<std::int16_t>(
-        1 + random() % std::min<int>(maxHeight, kMaxTileCount / model.MapWidth));
-    model.TileCount = model.MapWidth * model.MapHeight;
+// A map of the given size with random values; directions mostly from the coloured codes, so
+// that marks stand out.
+Types RandomValues(std::mt19937& random, int width, int height) {
+    Types model =
+        testing::UniformMap(static_cast<std::int16_t>(width), static_cast<std::int16_t>(height));
     for (TileLayer* layer : {&model.TypeLayer, &model.LightLayer, &model.HeightLayer,
                              &model.DirLayer, &model.ObjectLayer, &model.UsageLayer}) {
-        layer->resize(static_cast<std::size_t>(model.TileCount) + 1);
         for (auto& value : *layer) value = static_cast<std::uint8_t>(random());
     }
-    // Directions mostly from the coloured codes, so marks stand out.
     for (auto& dir : model.DirLayer) dir = static_cast<std::uint8_t>(dir % 2 ? dir % 4 : dir);
     return model;
+}
+
+Types RandomMap(std::mt19937& random, int maxWidth, int maxHeight) {
+    const int width = static_cast<int>(1 + random() % maxWidth);
+    const int height =
+        static_cast<int>(1 + random() % std::min<int>(maxHeight, kMaxTileCount / width));
+    return RandomValues(random, width, height);
 }
 
 // The repaint written as plainly as it can be: every tile from the scroll origin on, column
@@ -99,30 +102,60 @@ class ReferencePainter {
     std::vector<std::uint32_t> pixels_;
 };
 
+void ExpectSameAsReference(const Types& model, int width, int height, int round) {
+    Canvas canvas(width, height);
+    RedrawMap(canvas, model);
+    ReferencePainter reference(width, height);
+    reference.Paint(model);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            ASSERT_EQ(canvas.PixelAt(x, y), reference.At(x, y))
+                << "round " << round << " at (" << x << ", " << y << ") map " << model.MapWidth
+                << " x " << model.MapHeight << " mode " << model.ViewMode << " zoom " << model.Zoom
+                << " scroll " << model.ScrollX << "," << model.ScrollY << " canvas " << width
+                << " x " << height;
+        }
+    }
+}
+
+// Any zoom from 1 to 16, not only the powers of two the buttons reach, so that a mark of odd
+// size is covered too.
+void RandomView(std::mt19937& random, Types& model) {
+    model.ViewMode = static_cast<std::int16_t>(random() % 9);
+    model.Zoom = static_cast<std::int16_t>(1 + random() % 16);
+    model.ScrollX = static_cast<std::int16_t>(1 + 20 * (random() % 4));
+    model.ScrollY = static_cast<std::int16_t>(1 + 20 * (random() % 3));
+}
+
 TEST(RedrawMapTest, MatchesThePlainRepaintPixelForPixel) {
     std::mt19937 random(1207);
-    const std::pair<int, int> sizes[] = {{kCanvasWidth, kCanvasHeight}, {70, 50}, {13, 12}};
+    // The map area, small ones, and ones smaller than a cell of a one-tile map.
+    const std::pair<int, int> sizes[] = {
+        {kCanvasWidth, kCanvasHeight}, {70, 50}, {13, 12}, {11, 11}};
     for (int round = 0; round < 400; ++round) {
-        const auto [width, height] = sizes[round % 3];
+        const auto [width, height] = sizes[round % 4];
         // Sometimes wider or higher than the usable area, so cells of 0 come up too.
         Types model = RandomMap(random, round % 7 == 0 ? 1200 : width, round % 5 == 0 ? 400 : 60);
-        model.ViewMode = static_cast<std::int16_t>(random() % 9);
-        model.Zoom = static_cast<std::int16_t>(1 << (random() % 5));
-        model.ScrollX = static_cast<std::int16_t>(1 + 20 * (random() % 4));
-        model.ScrollY = static_cast<std::int16_t>(1 + 20 * (random() % 3));
+        RandomView(random, model);
+        ExpectSameAsReference(model, width, height, round);
+    }
+}
 
-        Canvas canvas(width, height);
-        RedrawMap(canvas, model);
-        ReferencePainter reference(width, height);
-        reference.Paint(model);
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                ASSERT_EQ(canvas.PixelAt(x, y), reference.At(x, y))
-                    << "round " << round << " at (" << x << ", " << y << ") map " << model.MapWidth
-                    << " x " << model.MapHeight << " mode " << model.ViewMode << " zoom "
-                    << model.Zoom << " scroll " << model.ScrollX << "," << model.ScrollY;
-            }
-        }
+// Base cells of one pixel in one direction: marks reach into the next cells and past the
+// map's last column or row, where the drawing order decides what shows.
+TEST(RedrawMapTest, MarksThatSpillPastTheirCellMatchThePlainRepaint) {
+    std::mt19937 random(2026);
+    for (int round = 0; round < 120; ++round) {
+        const bool wide = round % 2 == 0;
+        const int spillSize = static_cast<int>(wide ? 498 + random() % 497 : 294 + random() % 294);
+        const int other = static_cast<int>(1 + random() % (kMaxTileCount / spillSize));
+        Types model = RandomValues(random, wide ? spillSize : other, wide ? other : spillSize);
+        RandomView(random, model);
+        if (round % 3 == 0) model.Zoom = static_cast<std::int16_t>(1 << (1 + random() % 4));
+        // Scrolled anywhere on the map, so that the last column or row is often on show.
+        model.ScrollX = static_cast<std::int16_t>(1 + 20 * (random() % (model.MapWidth / 20 + 1)));
+        model.ScrollY = static_cast<std::int16_t>(1 + 20 * (random() % (model.MapHeight / 20 + 1)));
+        ExpectSameAsReference(model, kCanvasWidth, kCanvasHeight, round);
     }
 }
 
