@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Prints each benchmark's time as a ratio to a floor measured in the same run.
 #pragma once
 

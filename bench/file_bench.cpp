@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Load and save of the largest map against a plain read, and a plain read, write and fsync.
 #include <fcntl.h>
 #include <unistd.h>

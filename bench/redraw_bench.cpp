@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The full repaint of the largest maps in every view mode and zoom, and of a map whose marks
 // spill past their cells, against one fill of the canvas.
 #include <random>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Loads arbitrary bytes as a map file on top of a loaded map and checks that the model stays
 // whole: either the new map with layers of TileCount + 1 entries, or the old map untouched.
 #include <sys/mman.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the scripts: the project's root and installing Debian packages that are missing.
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 

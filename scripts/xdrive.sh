@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Drives the editor in a real window under Xvfb as a person would. Sourced by the real-window
 # test and the screenshot script; needs xvfb, xdotool, imagemagick and xclip.
 # The caller sets `work` to a scratch folder and `pids` to an array before sourcing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes map files for tests, benchmarks and the sample map.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // quarl-mapgen: writes a map file of a given size and pattern.
 #include <cstdio>
 #include <cstdlib>

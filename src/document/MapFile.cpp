@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "document/MapFile.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The map file: load, save in place, clear.
 #pragma once
 

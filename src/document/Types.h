@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The map model: the one document the editor holds for the life of the process.
 #pragma once
 

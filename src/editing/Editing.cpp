@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "editing/Editing.h"
 
 #include "editing/PlaceResource.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The editing commands of the map area: pointer readout and pick, the brush, the Space
 // command. Each takes what the window reads from its controls and returns what it must show.
 #pragma once

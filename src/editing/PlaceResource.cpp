@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "editing/PlaceResource.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Ore deposits: a centre tile and a rim of edges and corners that merges with its neighbours.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The random numbers of ore deposits, passed in so that tests can script them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The one rule by which the editor reads a number typed into a text box.
 #pragma once
 

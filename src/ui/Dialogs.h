@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's dialogs, behind a seam so that tests can answer them.
 #pragma once
 

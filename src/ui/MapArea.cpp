@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/MapArea.h"
 
 #include <QImage>

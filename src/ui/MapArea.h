@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The map area: shows the persistent canvas 1:1 inside a sunken frame and reports the
 // pointer and the keys in the canvas's pixels.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window: every control, the menus, and the routing of their events.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "view/Canvas.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The persistent image of the map area: a plain buffer of 32-bit pixels, and the one
 // drawing primitive FillCell.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "view/Colours.h"
 
 namespace quarl {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The colour rules of the view modes and the direction mark, shared by the full repaint and
 // every single-tile repaint.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "view/RedrawMap.h"
 
 #include <algorithm>

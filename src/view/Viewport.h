@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Cell geometry: from the map area's size, the map's size and the zoom to cell sizes, and
 // between tiles and pixels; the scroll and zoom actions.
 #pragma once

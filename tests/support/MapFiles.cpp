@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "support/MapFiles.h"
 
 #include <gtest/gtest.h>

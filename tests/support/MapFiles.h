@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Temporary folders and map files for tests.
 #pragma once
 

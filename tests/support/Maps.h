@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Maps made in memory, and random numbers that a test scripts.
 #pragma once
 

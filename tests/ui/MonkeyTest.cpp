@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Thousands of random user actions on a loaded map: nothing crashes, the model stays whole,
 // and saving changes nothing in the file but the six bytes of each record.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drives the real window in tests: dialogs answered by the test, events sent to widgets.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Asks an X window to close, as a window manager's close button does: sends it
 // WM_DELETE_WINDOW. Usage: close_window WINDOW-ID
 #include <X11/Xlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Widget tests run in an offscreen QApplication.
 #include <gtest/gtest.h>
 

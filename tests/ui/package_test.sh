@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the Debian package, installs it into a scratch root, checks what it holds, and starts
 # the installed editor under Xvfb until its window is closed.
 # Usage: package_test.sh BUILD-DIR CLOSE-WINDOW

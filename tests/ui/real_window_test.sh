@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # A whole editing session in a real window under Xvfb, driven with the mouse and keyboard as a
 # person would: load a map through the menu and the open dialog, switch through the seven
 # modes, zoom, scroll, read the readout and pick with the right button, paint with a 3 x 3
