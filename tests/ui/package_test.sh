@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds the Debian package, installs it into a scratch root, checks what it holds, and starts
-# the installed editor under Xvfb until its window is closed.
+# Builds the Debian package, checks it with lintian (no error, no warning), installs it into a
+# scratch root, checks what it holds, and starts the installed editor under Xvfb until its
+# window is closed.
 # Usage: package_test.sh BUILD-DIR CLOSE-WINDOW
 set -euo pipefail
 build=$1
@@ -21,14 +22,27 @@ grep -q 'libqt6widgets6' <<<"$depends" || fail "no dependency on Qt 6 Widgets"
 grep -q 'libc6' <<<"$depends" || fail "no dependency on the C library"
 grep -q 'qt6-qpa-plugins' <<<"$depends" || fail "no dependency on Qt's platform plugins"
 
+lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 ||
+    { cat "$work/lintian.log"; fail "lintian found errors or warnings"; }
+
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
-for file in usr/bin/quarl-editor usr/share/applications/quarl-editor.desktop \
-    usr/share/icons/hicolor/scalable/apps/quarl-editor.svg; do
+app=org.example.QuarlEditor
+for file in usr/bin/quarl-editor usr/bin/quarl-mapgen usr/share/applications/$app.desktop \
+    usr/share/metainfo/$app.metainfo.xml usr/share/icons/hicolor/scalable/apps/quarl-editor.svg \
+    usr/share/man/man1/quarl-editor.1.gz usr/share/man/man1/quarl-mapgen.1.gz \
+    usr/share/doc/quarl-editor/copyright usr/share/doc/quarl-editor/changelog.gz; do
     [ -f "$root/$file" ] || fail "the package lacks /$file"
 done
-desktop-file-validate "$root/usr/share/applications/quarl-editor.desktop" ||
+desktop-file-validate "$root/usr/share/applications/$app.desktop" ||
     fail "the desktop entry is not valid"
+appstreamcli validate --no-net "$root/usr/share/metainfo/$app.metainfo.xml" ||
+    fail "the AppStream metainfo is not valid"
+man -l "$root/usr/share/man/man1/quarl-editor.1.gz" | grep -q "edit the tile maps" ||
+    fail "the manual page does not show"
+"$root/usr/bin/quarl-mapgen" "$work/empty.map" 30 20 --pattern zero &&
+    [ "$(stat -c %s "$work/empty.map")" -eq $((8 + 23 * 600)) ] ||
+    fail "the installed quarl-mapgen did not write a 30 x 20 map"
 
 start_xvfb
 "$root/usr/bin/quarl-editor" >"$work/editor.log" 2>&1 &
