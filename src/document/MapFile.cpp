@@ -1,10 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "document/MapFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -18,25 +14,36 @@ namespace {
 // Closes the descriptor when the command ends, whichever way it ends.
 class FileHandle {
   public:
-    explicit FileHandle(int fd) : fd_(fd) {}
+    FileHandle(FileIo& io, int fd) : io_(io), fd_(fd) {}
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
     ~FileHandle() {
-        if (fd_ >= 0) ::close(fd_);
+        if (fd_ >= 0) io_.Close(fd_);
     }
     [[nodiscard]] int get() const { return fd_; }
-    [[nodiscard]] bool Close() { return ::close(std::exchange(fd_, -1)) == 0; }
+    [[nodiscard]] bool Close() { return io_.Close(std::exchange(fd_, -1)) == 0; }
 
   private:
+    FileIo& io_;
     int fd_;
 };
 
+// Opens a regular file and gives its size; a directory, a FIFO or a device is refused
+// without waiting on it.
+std::optional<off_t> OpenRegular(FileIo& io, FileHandle& file) {
+    if (file.get() < 0) return std::nullopt;
+    struct stat info {};
+    if (io.Stat(file.get(), info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    return info.st_size;
+}
+
 // Reads up to size bytes at offset; returns how many were read (less only at the end of
 // the file), or -1 on an error.
-std::int64_t ReadAt(int fd, std::uint8_t* data, std::size_t size, off_t offset) {
+std::int64_t ReadAt(FileIo& io, int fd, std::uint8_t* data, std::size_t size, off_t offset) {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::pread(fd, data + done, size - done, offset + static_cast<off_t>(done));
+        const ssize_t n =
+            io.ReadAt(fd, data + done, size - done, offset + static_cast<off_t>(done));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return -1;
         if (n == 0) break;
@@ -45,10 +52,12 @@ std::int64_t ReadAt(int fd, std::uint8_t* data, std::size_t size, off_t offset) 
     return static_cast<std::int64_t>(done);
 }
 
-bool WriteAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset) {
+// Writes all size bytes at offset, going on after short writes and interruptions.
+bool WriteAt(FileIo& io, int fd, const std::uint8_t* data, std::size_t size, off_t offset) {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::pwrite(fd, data + done, size - done, offset + static_cast<off_t>(done));
+        const ssize_t n =
+            io.WriteAt(fd, data + done, size - done, offset + static_cast<off_t>(done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
@@ -107,7 +116,7 @@ void DecodeRecords(LoadedMap& map, const std::uint8_t* record, std::int32_t firs
 }
 
 // Reads the records into fresh layers; bytes past the end of the file read as 0.
-bool ReadLayers(int fd, LoadedMap& map) {
+bool ReadLayers(FileIo& io, int fd, LoadedMap& map) {
     const auto entries = static_cast<std::size_t>(map.tileCount) + 1;
     for (TileLayer* layer :
          {&map.type, &map.height_, &map.object, &map.usage, &map.dir, &map.light}) {
@@ -118,7 +127,7 @@ bool ReadLayers(int fd, LoadedMap& map) {
         const std::int32_t count = std::min(kChunkRecords, map.tileCount - first);
         const auto size = static_cast<std::size_t>(count) * kRecordSize;
         const off_t offset = kHeaderSize + off_t{first} * kRecordSize;
-        const std::int64_t got = ReadAt(fd, chunk.data(), size, offset);
+        const std::int64_t got = ReadAt(io, fd, chunk.data(), size, offset);
         if (got < 0) return false;
         std::fill(chunk.begin() + got, chunk.begin() + static_cast<std::ptrdiff_t>(size), 0);
         DecodeRecords(map, chunk.data(), first, count);
@@ -126,25 +135,28 @@ bool ReadLayers(int fd, LoadedMap& map) {
     return true;
 }
 
-std::optional<LoadedMap> ReadMapFile(const std::string& path) {
-    FileHandle file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.get() < 0) return std::nullopt;
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-    if (info.st_size > INT32_MAX) return std::nullopt;
-
+// The width and height of a header, or nothing when the file is too short to hold both.
+std::optional<std::pair<std::int16_t, std::int16_t>> ReadSize(FileIo& io, int fd) {
     std::uint8_t header[kHeaderSize] = {};
-    const std::int64_t headerBytes = ReadAt(file.get(), header, sizeof header, 0);
-    if (headerBytes < 6) return std::nullopt;  // both size fields must be there
+    if (ReadAt(io, fd, header, sizeof header, 0) < 6) return std::nullopt;
+    return std::pair{Int16At(header), Int16At(header + 4)};
+}
+
+std::optional<LoadedMap> ReadMapFile(FileIo& io, const std::string& path) {
+    FileHandle file(io, io.Open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    const auto fileSize = OpenRegular(io, file);
+    if (!fileSize || *fileSize > INT32_MAX) return std::nullopt;
+    const auto size = ReadSize(io, file.get());
+    if (!size) return std::nullopt;
 
     LoadedMap map;
-    map.width = Int16At(header);
-    map.height = Int16At(header + 4);
+    map.width = size->first;
+    map.height = size->second;
     const auto count = TileCountOf(map.width, map.height);
     if (!count) return std::nullopt;
     map.tileCount = *count;
-    map.fileSize = static_cast<std::int32_t>(info.st_size);
-    if (!ReadLayers(file.get(), map)) return std::nullopt;
+    map.fileSize = static_cast<std::int32_t>(*fileSize);
+    if (!ReadLayers(io, file.get(), map)) return std::nullopt;
     if (!file.Close()) return std::nullopt;
     return map;
 }
@@ -168,28 +180,31 @@ void PatchRecords(const Types& model, std::uint8_t* record) {
 
 // Patches the records in the file: reads what is on disk now, sets the six bytes of each
 // record and writes the span back. A short file grows as byte-by-byte writes would grow it.
-bool WriteRecords(const Types& model) {
-    FileHandle file(::open(model.FileName.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK));
-    if (file.get() < 0) return false;
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+// A file whose header no longer gives the map's size (another program rewrote it, or the
+// path now names another map) is left alone: our records would scramble it.
+bool WriteRecords(FileIo& io, const Types& model) {
+    FileHandle file(io, io.Open(model.FileName.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK));
+    if (!OpenRegular(io, file)) return false;
+    const auto size = ReadSize(io, file.get());
+    if (!size || size->first != model.MapWidth || size->second != model.MapHeight) return false;
 
     std::vector<std::uint8_t> records(RecordSpan(model.TileCount));
-    const std::int64_t got = ReadAt(file.get(), records.data(), records.size(), kHeaderSize);
+    const std::int64_t got = ReadAt(io, file.get(), records.data(), records.size(), kHeaderSize);
     if (got < 0) return false;
     std::fill(records.begin() + got, records.end(), 0);
     PatchRecords(model, records.data());
-    if (!WriteAt(file.get(), records.data(), records.size(), kHeaderSize)) return false;
-    if (::fsync(file.get()) != 0) return false;
+    if (!WriteAt(io, file.get(), records.data(), records.size(), kHeaderSize)) return false;
+    if (io.Sync(file.get()) != 0) return false;
     return file.Close();
 }
 
 }  // namespace
 
-FileCommandResult LoadMap(Types& model, const std::string& path, const std::string& title) {
+FileCommandResult LoadMap(Types& model, const std::string& path, const std::string& title,
+                          FileIo& io) {
     if (path.empty()) return {};  // the dialog was cancelled
 
-    auto map = ReadMapFile(path);
+    auto map = ReadMapFile(io, path);
     if (!map) return {std::nullopt, kLoadError, ModeButtons::Disable};
 
     model.FileName = path;
@@ -211,7 +226,7 @@ FileCommandResult LoadMap(Types& model, const std::string& path, const std::stri
     return {std::move(status), std::nullopt, ModeButtons::Enable};
 }
 
-FileCommandResult SaveMap(Types& model) {
+FileCommandResult SaveMap(Types& model, FileIo& io) {
     if (model.FileName.empty()) return {};
 
     const auto count = TileCountOf(model.MapWidth, model.MapHeight);
@@ -219,7 +234,7 @@ FileCommandResult SaveMap(Types& model) {
         return {std::nullopt, kSaveError, ModeButtons::Keep};
     }
     model.TileCount = *count;
-    if (!WriteRecords(model)) return {std::nullopt, kSaveError, ModeButtons::Keep};
+    if (!WriteRecords(io, model)) return {std::nullopt, kSaveError, ModeButtons::Keep};
     return {"Saved map as: " + model.FileTitle, std::nullopt, ModeButtons::Keep};
 }
 

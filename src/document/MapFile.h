@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "document/FileIo.h"
 #include "document/Types.h"
 
 namespace quarl {
@@ -36,10 +37,20 @@ inline constexpr int kUsageByte = 6;
 // Loads the file at path, titled title (its name without folders). An empty path is a
 // cancelled dialog and changes nothing. A failed load leaves the model as it was.
 [[nodiscard]] FileCommandResult LoadMap(Types& model, const std::string& path,
-                                        const std::string& title);
+                                        const std::string& title, FileIo& io);
+[[nodiscard]] inline FileCommandResult LoadMap(Types& model, const std::string& path,
+                                               const std::string& title) {
+    PosixFileIo io;
+    return LoadMap(model, path, title, io);
+}
 
 // Writes the six bytes of every tile back into FileName in place; does nothing without one.
-[[nodiscard]] FileCommandResult SaveMap(Types& model);
+// Fails, writing nothing, when the file's header no longer gives the map's width and height.
+[[nodiscard]] FileCommandResult SaveMap(Types& model, FileIo& io);
+[[nodiscard]] inline FileCommandResult SaveMap(Types& model) {
+    PosixFileIo io;
+    return SaveMap(model, io);
+}
 
 // Resets every layer entry, the spare one too.
 void ClearMap(Types& model);
