@@ -226,5 +226,84 @@ TEST_F(PlaceResourceTest, RepaintsTheBlockWithoutMarksExceptInTheLastColumnOrRow
     EXPECT_EQ(canvas.PixelAt(right.left, right.top), ToPixel(kEdge * 100u));
 }
 
+// The rim rules, written out as data: what a neighbour of each kind becomes in each slot.
+namespace rules {
+
+// Positions of the edge slots (below, left, above, right) and corner slots (below left,
+// above left, above right, below right) around the clicked tile (5, 5).
+constexpr int kSlotX[8] = {5, 4, 5, 6, 4, 4, 6, 6};
+constexpr int kSlotY[8] = {6, 5, 4, 5, 6, 4, 4, 6};
+
+// An edge in edge slot k whose deposit lies on a perpendicular side: old code -> new code.
+struct Turn {
+    int from;
+    int to;
+};
+constexpr Turn kEdgeToInner[4][2] = {
+    {{1, 0}, {3, 3}}, {{0, 0}, {2, 1}}, {{1, 1}, {3, 2}}, {{2, 2}, {0, 3}}};
+// The corner codes that touch the side of edge slot k.
+constexpr int kTouching[4][2] = {{0, 3}, {0, 1}, {1, 2}, {2, 3}};
+
+constexpr std::uint8_t kForeign = 5;
+constexpr int kUntouched = 9;
+
+struct Tile {
+    int type;
+    int dir;
+    int usage;
+};
+
+Tile EdgeSlot(int k, int oldType, int d) {
+    switch (oldType) {
+        case kEdge:
+            for (const Turn& turn : kEdgeToInner[k]) {
+                if (turn.from == d) return {kInner, turn.to, kUntouched};
+            }
+            return {kEdge, d, kUntouched};
+        case kOuter: {
+            const bool touches = kTouching[k][0] == d || kTouching[k][1] == d;
+            return {touches ? kEdge : kOuter, k, kUntouched};
+        }
+        case kCentre:
+            return {kCentre, d, 0};
+        default:  // foreign terrain and inner corners
+            return {kEdge, k, 241};
+    }
+}
+
+Tile CornerSlot(int k, int oldType, int d) {
+    if (oldType == kEdge || oldType == kOuter || oldType == kInner || oldType == kCentre) {
+        return {oldType, d, kUntouched};
+    }
+    return {kOuter, k - 4, 241};
+}
+
+}  // namespace rules
+
+TEST(PlaceResourceRulesTest, EverySlotEveryOldTypeEveryOldDirection) {
+    for (int k = 0; k < 8; ++k) {
+        for (const std::uint8_t oldType : {kCentre, kEdge, kOuter, kInner, rules::kForeign}) {
+            for (int d = 0; d <= 4; ++d) {
+                Types model = UniformMap(10, 10, rules::kForeign, 30, 200, 30, 9, 9);
+                const auto at =
+                    static_cast<std::size_t>(model.TileIndex(rules::kSlotX[k], rules::kSlotY[k]));
+                model.TypeLayer[at] = static_cast<std::uint8_t>(oldType);
+                model.DirLayer[at] = static_cast<std::uint8_t>(d);
+                Canvas canvas(kCanvasWidth, kCanvasHeight);
+                ScriptedRandom random;
+                PlaceResource(model, canvas, random, 5, 5, model.EditTileTable[0]);
+                const rules::Tile want =
+                    k < 4 ? rules::EdgeSlot(k, oldType, d) : rules::CornerSlot(k, oldType, d);
+                EXPECT_EQ(model.TypeLayer[at], want.type)
+                    << "slot " << k << " old type " << oldType << " old direction " << d;
+                EXPECT_EQ(model.DirLayer[at], want.dir)
+                    << "slot " << k << " old type " << oldType << " old direction " << d;
+                EXPECT_EQ(model.UsageLayer[at], want.usage)
+                    << "slot " << k << " old type " << oldType << " old direction " << d;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quarl
