@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QtTest/QTest>
+#include <cstdlib>
 #include <random>
 
 #include "WindowSupport.h"
@@ -78,16 +79,26 @@ class Monkey : public WindowFixture {
     std::mt19937 random_;
 };
 
+// QUARL_MONKEY_SEED and QUARL_MONKEY_EVENTS (events per map) set a longer or another run.
+std::uint32_t FromEnvironment(const char* name, std::uint32_t fallback) {
+    const char* text = std::getenv(name);
+    return text != nullptr && *text != '\0'
+               ? static_cast<std::uint32_t>(std::strtoul(text, nullptr, 10))
+               : fallback;
+}
+
 TEST(MonkeyTest, RandomActionsKeepTheMapAndTheFileWhole) {
-    const std::uint32_t seed = 20261207;
-    SCOPED_TRACE("monkey seed " + std::to_string(seed));
+    const std::uint32_t seed = FromEnvironment("QUARL_MONKEY_SEED", 20261207);
+    const std::uint32_t events = FromEnvironment("QUARL_MONKEY_EVENTS", 10000);
+    SCOPED_TRACE("monkey seed " + std::to_string(seed) + ", " + std::to_string(events) +
+                 " events per map");
     TempDir dir;
     for (const auto& [w, h] : {std::pair<std::int16_t, std::int16_t>{60, 40}, {7, 3}}) {
         const auto bytes = mapgen::MakeMap({.width = w, .height = h, .seed = seed, .trailing = 33});
         const auto path = testing::WriteMapFile(dir, "monkey.map", bytes);
         Monkey monkey(seed + static_cast<std::uint32_t>(w));
         monkey.LoadFile(path);
-        for (int event = 0; event < 10000; ++event) monkey.Act();
+        for (std::uint32_t event = 0; event < events; ++event) monkey.Act();
 
         const Types& model = monkey.window->Model();
         for (const TileLayer* layer : {&model.TypeLayer, &model.LightLayer, &model.HeightLayer,

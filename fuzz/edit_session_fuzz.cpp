@@ -1,0 +1,337 @@
+// SPDX-License-Identifier: MIT
+// A whole editing session from arbitrary bytes: a map of any size (within the limits and
+// beyond them), then a script of presses, moves, keys, view and mode buttons, Clear Map and
+// changes of the controls, on canvases of several sizes. After every event the model must be
+// whole, an event may change only the tiles and layers it is allowed to, and what it drew
+// must lie on the canvas; at the end a save may change no byte but the six of each record.
+#include <fuzzer/FuzzedDataProvider.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/MapFile.h"
+#include "editing/Editing.h"
+#include "editing/TextNumber.h"
+#include "view/RedrawMap.h"
+#include "view/Viewport.h"
+
+namespace {
+
+using quarl::TileLayer;
+using quarl::Types;
+
+void Check(bool condition) {
+    if (!condition) std::abort();
+}
+
+// The checks walk whole layers and files: left out of the coverage that guides the fuzzer,
+// which is about the editor's code, and would slow every run.
+#define QUARL_NO_COVERAGE __attribute__((no_sanitize("coverage")))
+
+// A file in memory, reachable by path like any map on disk.
+class MemoryFile {
+  public:
+    explicit MemoryFile(const std::vector<std::uint8_t>& bytes)
+        : fd_(::memfd_create("map", MFD_CLOEXEC)) {
+        Check(fd_ >= 0);
+        Check(bytes.empty() ||
+              ::write(fd_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()));
+    }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+    ~MemoryFile() { ::close(fd_); }
+    [[nodiscard]] std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+    [[nodiscard]] std::vector<std::uint8_t> Bytes() const {
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(::lseek(fd_, 0, SEEK_END)));
+        Check(::pread(fd_, bytes.data(), bytes.size(), 0) == static_cast<ssize_t>(bytes.size()));
+        return bytes;
+    }
+
+  private:
+    int fd_;
+};
+
+// The six layers in record order, for walking them together.
+std::array<TileLayer*, 6> Layers(Types& m) {
+    return {&m.TypeLayer, &m.LightLayer,  &m.HeightLayer,
+            &m.DirLayer,  &m.ObjectLayer, &m.UsageLayer};
+}
+constexpr int kRecordByte[6] = {quarl::kTypeByte, quarl::kLightByte,  quarl::kHeightByte,
+                                quarl::kDirByte,  quarl::kObjectByte, quarl::kUsageByte};
+constexpr int kDir = 3, kObject = 4;
+
+QUARL_NO_COVERAGE void CheckWhole(Types& m) {
+    Check(m.TileCount == m.MapWidth * m.MapHeight);
+    if (!m.IsLoaded()) return;
+    for (const TileLayer* layer : Layers(m)) {
+        Check(layer->size() == static_cast<std::size_t>(m.TileCount) + 1);
+    }
+}
+
+// What an event may change: per layer, the tiles it may write.
+struct Allowed {
+    std::array<std::vector<bool>, 6> tiles;
+    explicit Allowed(const Types& m) {
+        for (auto& layer : tiles) layer.assign(static_cast<std::size_t>(m.TileCount) + 1, false);
+    }
+    void Allow(const Types& m, int layer, int col, int row) {
+        if (m.OnMap(col, row)) tiles[layer][static_cast<std::size_t>(m.TileIndex(col, row))] = true;
+    }
+};
+
+class Session {
+  public:
+    Session(FuzzedDataProvider& input, int canvasWidth, int canvasHeight)
+        : input_(input), canvas_(canvasWidth, canvasHeight) {
+        quarl::StartUp(model_);
+    }
+
+    Types& Model() { return model_; }
+
+    void Play() {
+        while (input_.remaining_bytes() > 0) {
+            std::array<TileLayer, 6> before;
+            for (int l = 0; l < 6; ++l) before[l] = *Layers(model_)[l];
+            Allowed allowed(model_);
+            const bool cleared = Event(allowed);
+            CheckWhole(model_);
+            if (cleared) {
+                CheckCleared();
+            } else {
+                CheckChanges(before, allowed);
+            }
+            CheckDirty();
+        }
+    }
+
+  private:
+    // Plays one event; returns whether it was Clear Map.
+    bool Event(Allowed& allowed) {
+        quarl::EditContext context{model_, canvas_, random_};
+        switch (input_.ConsumeIntegralInRange(0, 9)) {
+            case 0: {
+                const int button = input_.ConsumeIntegralInRange(0, 4);
+                const auto [x, y] = Position();
+                if (button == quarl::kLeftButton) AllowStroke(allowed, x, y, false);
+                (void)quarl::MouseDown(context, button, x, y, controls_);
+                break;
+            }
+            case 1: {
+                const int buttons = input_.ConsumeIntegralInRange(0, 7);
+                const auto [x, y] = Position();
+                if (buttons == quarl::kLeftButton) AllowStroke(allowed, x, y, true);
+                (void)quarl::MouseMove(context, buttons, x, y, controls_);
+                break;
+            }
+            case 2: {
+                const int key = input_.ConsumeBool() ? quarl::kSpaceKey
+                                                     : input_.ConsumeIntegral<std::uint8_t>();
+                const auto col = quarl::ReadRoundedNumber(controls_.TxtX);
+                const auto row = quarl::ReadRoundedNumber(controls_.TxtY);
+                if (key == quarl::kSpaceKey && col && row) allowed.Allow(model_, kDir, *col, *row);
+                quarl::KeyDown(context, key, controls_);
+                break;
+            }
+            case 3: {
+                bool (*const actions[])(Types&) = {quarl::ScrollLeft, quarl::ScrollRight,
+                                                   quarl::ScrollUp,   quarl::ScrollDown,
+                                                   quarl::ZoomIn,     quarl::ZoomOut};
+                if (actions[input_.ConsumeIntegralInRange(0, 5)](model_)) {
+                    quarl::RedrawMap(canvas_, model_);
+                }
+                break;
+            }
+            case 4:
+                model_.ViewMode = input_.ConsumeIntegralInRange<std::int16_t>(1, 7);
+                quarl::RedrawMap(canvas_, model_);
+                break;
+            case 5:
+                quarl::ClearMap(model_);
+                return true;
+            case 6:
+                SetText();
+                break;
+            case 7:
+                controls_.SizeIndex = input_.ConsumeIntegralInRange(-1, 6);
+                break;
+            default:
+                controls_.EditIndex = input_.ConsumeIntegralInRange(-1, 1);
+                break;
+        }
+        return false;
+    }
+
+    // Pixel positions anywhere, far outside the map area too, and between whole pixels.
+    std::pair<double, double> Position() {
+        if (input_.ConsumeBool()) {
+            return {input_.ConsumeFloatingPointInRange(-1e6, 1e6),
+                    input_.ConsumeFloatingPointInRange(-1e6, 1e6)};
+        }
+        return {input_.ConsumeIntegralInRange(-40, canvas_.Width() + 40),
+                input_.ConsumeIntegralInRange(-40, canvas_.Height() + 40)};
+    }
+
+    void SetText() {
+        static const char* const kTexts[] = {"0",   "1",  "2",   "3",     "4",   "147", "255",
+                                             "256", "-1", "2.5", "3.5",   "abc", "",    " 12 ",
+                                             "1e9", "40", "7.5", "32767", "-0",  "0.5"};
+        std::string* const boxes[] = {&controls_.TxtEdit, &controls_.TxtX, &controls_.TxtY,
+                                      &controls_.TxtEditDir};
+        std::string& box = *boxes[input_.ConsumeIntegralInRange(0, 3)];
+        box = input_.ConsumeBool()
+                  ? kTexts[input_.ConsumeIntegralInRange<std::size_t>(0, std::size(kTexts) - 1)]
+                  : input_.ConsumeRandomLengthString(12);
+    }
+
+    // A stroke may write the footprint of the brush in the layer of the view mode, or the
+    // deposit's 3 x 3 block in Edit View: never objects, never the clicked tile's direction.
+    void AllowStroke(Allowed& allowed, double x, double y, bool drag) {
+        if (!model_.IsLoaded()) return;
+        const auto geometry = quarl::CellSize(model_, canvas_.Width(), canvas_.Height());
+        const quarl::TilePos tile = quarl::TileAt(model_, geometry, x, y);
+        if (drag && tile.col == model_.LastTileX && tile.row == model_.LastTileY) return;
+        const int mode = model_.ViewMode;
+        if (mode == quarl::EditView) {
+            for (int row = tile.row - 1; row <= tile.row + 1; ++row) {
+                for (int col = tile.col - 1; col <= tile.col + 1; ++col) {
+                    for (int layer = 0; layer < 6; ++layer) {
+                        if (layer == kObject) continue;
+                        if (layer == kDir && col == tile.col && row == tile.row) continue;
+                        allowed.Allow(model_, layer, col, row);
+                    }
+                }
+            }
+            return;
+        }
+        const TileLayer* written = model_.LayerOf(mode);
+        if (written == nullptr) return;
+        int layer = 0;
+        while (Layers(model_)[layer] != written) ++layer;
+        const int size = controls_.SizeIndex + 1;
+        for (int row = tile.row; row < tile.row + size; ++row) {
+            for (int col = tile.col; col < tile.col + size; ++col) {
+                allowed.Allow(model_, layer, col, row);
+            }
+        }
+        brushValue_ = quarl::ReadByte(controls_.TxtEdit);
+        brushLayer_ = layer;
+    }
+
+    QUARL_NO_COVERAGE void CheckChanges(const std::array<TileLayer, 6>& before,
+                                        const Allowed& allowed) {
+        for (int l = 0; l < 6; ++l) {
+            const TileLayer& now = *Layers(model_)[l];
+            if (now.size() != before[l].size()) continue;  // a new map (never in a session)
+            for (std::size_t i = 0; i < now.size(); ++i) {
+                if (now[i] == before[l][i]) continue;
+                Check(allowed.tiles[l][i]);
+                // The brush writes the value of the edit box and nothing else.
+                if (l == brushLayer_) {
+                    Check(brushValue_ && now[i] == *brushValue_);
+                }
+            }
+        }
+        brushLayer_ = -1;
+    }
+
+    QUARL_NO_COVERAGE void CheckCleared() {
+        if (!model_.IsLoaded()) return;
+        const std::uint8_t values[6] = {quarl::kClearType, quarl::kClearLight,  quarl::kClearHeight,
+                                        quarl::kClearDir,  quarl::kClearObject, quarl::kClearUsage};
+        for (int l = 0; l < 6; ++l) {
+            for (const std::uint8_t value : *Layers(model_)[l]) Check(value == values[l]);
+        }
+    }
+
+    void CheckDirty() {
+        const quarl::PixelRect dirty = canvas_.TakeDirty();
+        if (dirty.IsEmpty()) return;
+        Check(dirty.left >= 0 && dirty.top >= 0);
+        Check(dirty.left + dirty.width <= canvas_.Width());
+        Check(dirty.top + dirty.height <= canvas_.Height());
+    }
+
+    FuzzedDataProvider& input_;
+    Types model_;
+    quarl::Canvas canvas_;
+    quarl::DefaultRandom random_;
+    quarl::Controls controls_;
+    std::optional<std::uint8_t> brushValue_;
+    int brushLayer_ = -1;
+};
+
+// A header of any size, often one whose cells are 0 or 1 pixel wide or high.
+std::vector<std::uint8_t> MapFile(FuzzedDataProvider& input) {
+    auto size = [&input](int limit) -> std::int16_t {
+        switch (input.ConsumeIntegralInRange(0, 3)) {
+            case 0:
+                return input.ConsumeIntegral<std::int16_t>();
+            case 1:  // cells of 1 pixel, or of 0: wider than the usable area
+                return input.ConsumeIntegralInRange<std::int16_t>(
+                    static_cast<std::int16_t>(limit / 2), static_cast<std::int16_t>(limit + 20));
+            default:
+                return input.ConsumeIntegralInRange<std::int16_t>(0, 70);
+        }
+    };
+    const std::int16_t width = size(quarl::kCanvasWidth - quarl::kMargin);
+    const std::int16_t height = size(quarl::kCanvasHeight - quarl::kMargin);
+    std::vector<std::uint8_t> bytes = {
+        static_cast<std::uint8_t>(width),      static_cast<std::uint8_t>(width >> 8),
+        input.ConsumeIntegral<std::uint8_t>(), input.ConsumeIntegral<std::uint8_t>(),
+        static_cast<std::uint8_t>(height),     static_cast<std::uint8_t>(height >> 8),
+        input.ConsumeIntegral<std::uint8_t>(), input.ConsumeIntegral<std::uint8_t>()};
+    // Records as far as the input gives them: the rest of the map reads as zeros.
+    const auto records =
+        input.ConsumeBytes<std::uint8_t>(input.ConsumeIntegralInRange<std::size_t>(0, 23 * 400));
+    bytes.insert(bytes.end(), records.begin(), records.end());
+    return bytes;
+}
+
+// Saves the session's map into its file, which may change only the six bytes of a record.
+QUARL_NO_COVERAGE void CheckSave(Types& model, const MemoryFile& file,
+                                 const std::vector<std::uint8_t>& loaded) {
+    if (!model.IsLoaded()) return;
+    Check(!quarl::SaveMap(model).error);
+    const auto saved = file.Bytes();
+    const std::size_t span =
+        model.TileCount == 0 ? 0 : 8 + 23 * static_cast<std::size_t>(model.TileCount - 1) + 7;
+    Check(saved.size() == std::max(loaded.size(), span));
+    for (std::size_t k = 0; k < saved.size(); ++k) {
+        const std::uint8_t old = k < loaded.size() ? loaded[k] : 0;
+        if (k < 8 || k >= span || (k - 8) % 23 == 4 || (k - 8) % 23 >= 7) {
+            Check(saved[k] == old);
+        }
+    }
+    auto layers = Layers(model);
+    for (std::int32_t i = 0; i < model.TileCount; ++i) {
+        for (int l = 0; l < 6; ++l) {
+            Check(saved[8 + 23 * static_cast<std::size_t>(i) + kRecordByte[l]] == (*layers[l])[i]);
+        }
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider input(data, size);
+    const std::pair<int, int> canvases[] = {
+        {quarl::kCanvasWidth, quarl::kCanvasHeight}, {70, 50}, {13, 12}, {1, 1}, {300, 597}};
+    const auto [width, height] = canvases[input.ConsumeIntegralInRange(0, 4)];
+    const std::vector<std::uint8_t> bytes = MapFile(input);
+    const MemoryFile file(bytes);
+
+    Session session(input, width, height);
+    const bool loaded = !quarl::LoadMap(session.Model(), file.Path(), "session.map").error;
+    CheckWhole(session.Model());
+    Check(loaded || !session.Model().IsLoaded());
+    session.Play();
+    CheckSave(session.Model(), file, bytes);
+    return 0;
+}
