@@ -14,6 +14,7 @@
 #include "document/MapFile.h"
 #include "ui/CaptionButton.h"
 #include "ui/MapArea.h"
+#include "ui/Startup.h"
 #include "view/RedrawMap.h"
 #include "view/Viewport.h"
 
@@ -36,8 +37,31 @@ QFont SerifFont(qreal points) {
     return font;
 }
 
-QLineEdit* TextBox(QWidget* client, const char* name, int left, int top, const char* text) {
-    return Place(new QLineEdit(QString::fromLatin1(text), client), name, left, top, 495, 285);
+// The font of every control whose font the layout does not give: labels, text boxes, combo
+// boxes, "Edit View" and the small view buttons. DejaVu Sans is on every Debian desktop
+// (fonts-dejavu-core), and at 9 pixels every label fits the part of its box that the text box
+// beside it leaves ("Editdir" takes 29 of 32 pixels) and three digits fit a value box. The
+// size is in pixels because the layout is: a font in points would grow past its box on a
+// desktop whose font resolution is above 96 dots per inch.
+QFont ControlFont() {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(9);
+    return font;
+}
+
+// The name a screen reader says, and a tooltip in the map maker's words.
+template <typename Widget>
+Widget* Describe(Widget* widget, const char* name, const char* tip) {
+    widget->setAccessibleName(QString::fromLatin1(name));
+    if (tip != nullptr) widget->setToolTip(QString::fromLatin1(tip));
+    return widget;
+}
+
+QLineEdit* TextBox(QWidget* client, const char* name, int left, int top, const char* accessible,
+                   const char* tip) {
+    return Describe(Place(new QLineEdit(QStringLiteral("0"), client), name, left, top, 495, 285),
+                    accessible, tip);
 }
 
 // Frames and labels lie beneath the text boxes and let every click through.
@@ -46,15 +70,21 @@ void Decoration(QWidget* widget) {
     widget->lower();
 }
 
-void Frame(QWidget* client, const char* name, int left, int top, int width, int height) {
+void Frame(QWidget* client, const char* name, int left, int top, int width, int height,
+           const char* accessible) {
     auto* frame = Place(new QFrame(client), name, left, top, width, height);
     frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+    frame->setAccessibleName(QString::fromLatin1(accessible));
     Decoration(frame);
 }
 
-void Label(QWidget* client, const char* name, const char* caption, int left, int top, int width) {
-    Decoration(
-        Place(new QLabel(QString::fromLatin1(caption), client), name, left, top, width, 255));
+// A label names its text box for screen readers too.
+void Label(QWidget* client, const char* name, const char* caption, int left, int top, int width,
+           QLineEdit* box) {
+    auto* label =
+        Place(new QLabel(QString::fromLatin1(caption), client), name, left, top, width, 255);
+    label->setBuddy(box);
+    Decoration(label);
 }
 
 struct ModeButtonLayout {
@@ -64,16 +94,18 @@ struct ModeButtonLayout {
     int top;
     int width;
     int viewMode;
+    const char* tip;
 };
 
 constexpr ModeButtonLayout kModeButtons[] = {
-    {"CmdDrawType", "Draw Type", 0, 360, 615, DrawType},
-    {"CmdDrawHeight", "Draw Height", 600, 360, 615, DrawHeight},
-    {"CmdDrawObject", "Draw Objects", 1200, 360, 615, DrawObjects},
-    {"CmdDrawUsable", "Draw Usage", 1800, 360, 615, DrawUsage},
-    {"CmdDrawDir", "Draw Dir", 2400, 360, 615, DrawDir},
-    {"CmdEditView", "Edit View", 9480, 360, 1215, EditView},
-    {"CmdDrawLight", "Draw Light", 0, 840, 615, DrawLight},
+    {"CmdDrawType", "Draw Type", 0, 360, 615, DrawType, "Show and paint the terrain type"},
+    {"CmdDrawHeight", "Draw Height", 600, 360, 615, DrawHeight, "Show and paint the height"},
+    {"CmdDrawObject", "Draw Objects", 1200, 360, 615, DrawObjects, "Show and paint the objects"},
+    {"CmdDrawUsable", "Draw Usage", 1800, 360, 615, DrawUsage, "Show and paint the usage"},
+    {"CmdDrawDir", "Draw Dir", 2400, 360, 615, DrawDir, "Show and paint the directions"},
+    {"CmdEditView", "Edit View", 9480, 360, 1215, EditView,
+     "Show the terrain type and place ore deposits with the left button"},
+    {"CmdDrawLight", "Draw Light", 0, 840, 615, DrawLight, "Show and paint the light"},
 };
 
 std::string ToStd(const QString& text) {
@@ -87,6 +119,7 @@ Quarl::Quarl(std::unique_ptr<WindowDialogs> dialogs, std::unique_ptr<RandomSourc
       dialogs_(std::move(dialogs)),
       random_(std::move(random)) {
     setWindowTitle(QString::fromLatin1(kCaption));
+    setWindowIcon(EditorIcon());
     auto* client = new QWidget(this);
     setCentralWidget(client);
     BuildControls(client);
@@ -101,13 +134,16 @@ Quarl::Quarl(std::unique_ptr<WindowDialogs> dialogs, std::unique_ptr<RandomSourc
 Quarl::~Quarl() = default;
 
 void Quarl::BuildControls(QWidget* client) {
-    TxtStatus = Place(new QLineEdit(client), "TxtStatus", 0, 0, 10935, 285);
+    client->setFont(ControlFont());
+    TxtStatus = Describe(Place(new QLineEdit(client), "TxtStatus", 0, 0, 10935, 285), "Status",
+                         "What the last file command did");
 
     for (std::size_t i = 0; i < std::size(kModeButtons); ++i) {
         const auto& layout = kModeButtons[i];
         auto* button = Place(new CaptionButton(QString::fromLatin1(layout.caption), client),
                              layout.name, layout.left, layout.top, layout.width, 495);
         if (layout.viewMode != EditView) button->setFont(SerifFont(6.75));
+        Describe(button, layout.caption, layout.tip);
         button->setEnabled(false);
         connect(button, &QPushButton::clicked, this,
                 [this, mode = layout.viewMode] { ModeButton(mode); });
@@ -115,45 +151,61 @@ void Quarl::BuildControls(QWidget* client) {
     }
 
     auto viewButton = [&](const char* name, const char* caption, int left, int top,
-                          bool (*action)(Types&)) {
-        auto* button = Place(new CaptionButton(QString::fromLatin1(caption), client), name, left,
-                             top, 255, 255);
+                          bool (*action)(Types&), const char* accessible, const char* tip) {
+        auto* button = Describe(Place(new CaptionButton(QString::fromLatin1(caption), client), name,
+                                      left, top, 255, 255),
+                                accessible, tip);
         connect(button, &QPushButton::clicked, this, [this, action] { ViewButton(action); });
         return button;
     };
-    viewButton("CmdUp", "/\\", 3360, 360, &ScrollUp)->setFont(SerifFont(6));
-    viewButton("CmdLeft", "<", 3120, 600, &ScrollLeft);
-    viewButton("CmdRight", ">", 3600, 600, &ScrollRight);
-    viewButton("CmdDown", "\\/", 3360, 840, &ScrollDown)->setFont(SerifFont(6));
-    viewButton("CmdZoomIn", "+", 4320, 360, &ZoomIn);
-    viewButton("CmdZoomOut", "-", 4320, 600, &ZoomOut);
+    viewButton("CmdUp", "/\\", 3360, 360, &ScrollUp, "Scroll up", "Scroll up 20 tiles")
+        ->setFont(SerifFont(6));
+    viewButton("CmdLeft", "<", 3120, 600, &ScrollLeft, "Scroll left", "Scroll left 20 tiles");
+    viewButton("CmdRight", ">", 3600, 600, &ScrollRight, "Scroll right", "Scroll right 20 tiles");
+    viewButton("CmdDown", "\\/", 3360, 840, &ScrollDown, "Scroll down", "Scroll down 20 tiles")
+        ->setFont(SerifFont(6));
+    viewButton("CmdZoomIn", "+", 4320, 360, &ZoomIn, "Zoom in", "Zoom in");
+    viewButton("CmdZoomOut", "-", 4320, 600, &ZoomOut, "Zoom out", "Zoom out");
 
-    TxtValue = TextBox(client, "TxtValue", 5520, 480, "0");
-    TxtEdit = TextBox(client, "TxtEdit", 7200, 480, "0");
-    TxtX = TextBox(client, "TxtX", 7920, 480, "0");
-    TxtY = TextBox(client, "TxtY", 8760, 480, "0");
-    TxtDir = TextBox(client, "TxtDir", 5520, 870, "0");
-    TxtEditDir = TextBox(client, "TxtEditDir", 6840, 870, "0");
+    TxtValue = TextBox(client, "TxtValue", 5520, 480, "Value",
+                       "Value of the tile under the pointer in the layer on show");
+    TxtEdit = TextBox(client, "TxtEdit", 7200, 480, "Edit value",
+                      "Value the left button paints; the right button picks it from the map");
+    TxtX = TextBox(client, "TxtX", 7920, 480, "Column",
+                   "Column of the tile under the pointer; Space sets this tile's direction");
+    TxtY = TextBox(client, "TxtY", 8760, 480, "Row",
+                   "Row of the tile under the pointer; Space sets this tile's direction");
+    TxtDir = TextBox(client, "TxtDir", 5520, 870, "Direction",
+                     "Direction of the tile under the pointer");
+    TxtEditDir = TextBox(client, "TxtEditDir", 6840, 870, "Edit direction",
+                         "Direction that Space gives the tile in the column and row boxes");
 
     // Created after the text boxes and then lowered beneath everything.
-    Frame(client, "Shape1", 4920, 360, 1215, 495);
-    Frame(client, "Shape2", 6240, 360, 1575, 495);
-    Frame(client, "Shape3", 7800, 360, 855, 495);
-    Frame(client, "Shape4", 8640, 360, 735, 495);
-    Frame(client, "Shape5", 4920, 840, 1215, 375);
-    Frame(client, "Shape6", 6240, 840, 1215, 375);
-    Label(client, "Label1", "Value:", 5040, 510, 735);
-    Label(client, "Label2", "Edit Value", 6360, 510, 855);
-    Label(client, "Label3", "dir", 5040, 930, 735);
-    Label(client, "Label4", "Editdir", 6360, 930, 735);
+    Frame(client, "Shape1", 4920, 360, 1215, 495, "Value");
+    Frame(client, "Shape2", 6240, 360, 1575, 495, "Edit value");
+    Frame(client, "Shape3", 7800, 360, 855, 495, "Column");
+    Frame(client, "Shape4", 8640, 360, 735, 495, "Row");
+    Frame(client, "Shape5", 4920, 840, 1215, 375, "Direction");
+    Frame(client, "Shape6", 6240, 840, 1215, 375, "Edit direction");
+    Label(client, "Label1", "Value:", 5040, 510, 735, TxtValue);
+    Label(client, "Label2", "Edit Value", 6360, 510, 855, TxtEdit);
+    Label(client, "Label3", "dir", 5040, 930, 735, TxtDir);
+    Label(client, "Label4", "Editdir", 6360, 930, 735, TxtEditDir);
 
     // Choosing from the list only: no typed text.
-    EDITBOX = Place(new QComboBox(client), "EDITBOX", 10800, 480, 1215, 315);
+    EDITBOX = Describe(Place(new QComboBox(client), "EDITBOX", 10800, 480, 1215, 315), "Ore",
+                       "Ore to place in Edit View");
     EDITBOX->addItems({QStringLiteral("GOLD"), QStringLiteral("IRON")});
-    SIZEBOX = Place(new QComboBox(client), "SIZEBOX", 10800, 840, 1575, 315);
+    SIZEBOX = Describe(Place(new QComboBox(client), "SIZEBOX", 10800, 840, 1575, 315), "Brush size",
+                       "Brush size");
     for (int n = 1; n <= 7; ++n) SIZEBOX->addItem(QStringLiteral("%1 X %1").arg(n));
 
-    BUF = Place(new MapArea(canvas_, client), "BUF", 120, 1320, 15120, 9015);
+    // No tooltip: it would cover the map while the map maker paints.
+    BUF = Describe(Place(new MapArea(canvas_, client), "BUF", 120, 1320, 15120, 9015), "Map",
+                   nullptr);
+    BUF->setAccessibleDescription(QStringLiteral(
+        "The map, one coloured cell per tile: the left button paints, the right button picks a "
+        "value, Space sets a direction"));
     connect(BUF, &MapArea::Pressed, this, &Quarl::MapPressed);
     connect(BUF, &MapArea::Moved, this, &Quarl::MapMoved);
     connect(BUF, &MapArea::KeyPressed, this, &Quarl::MapKey);

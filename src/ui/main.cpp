@@ -1,13 +1,21 @@
 // SPDX-License-Identifier: MIT
 #include <QApplication>
 #include <QScreen>
+#include <cstdio>
 
 #include "ui/Quarl.h"
+#include "ui/Startup.h"
 
 int main(int argc, char** argv) {
+    if (!quarl::ui::HasDisplay(argc, argv)) {
+        std::fputs(quarl::ui::kNoDisplay, stderr);
+        return 1;
+    }
+    quarl::ui::UseWholeScaleFactors();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quarl editor"));
     QApplication::setApplicationVersion(QStringLiteral(QUARL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("org.example.QuarlEditor"));
     quarl::ui::Quarl window;
     // Maximized where the screen cannot show the whole map area.
     const QSize available = window.screen()->availableGeometry().size();

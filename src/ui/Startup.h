@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: MIT
+// What the editor settles before its window exists: whether there is a display to show it
+// on, a whole scale factor, and its icon.
+#pragma once
+
+#include <QIcon>
+
+namespace quarl::ui {
+
+// The one line the editor prints when it has nowhere to show its window.
+inline constexpr const char* kNoDisplay =
+    "quarl-editor needs a desktop or a virtual display to show its window; without one, "
+    "start it as: xvfb-run -a quarl-editor\n";
+
+// Whether a display or a Qt platform was named (DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM or
+// Qt's -platform option); without one Qt would abort.
+[[nodiscard]] bool HasDisplay(int argc, char** argv);
+
+// Rounds the scale factor to a whole number, so that every pixel of the map area is a whole
+// number of device pixels and equal cells look equal. Call before the application exists.
+void UseWholeScaleFactors();
+
+// The packaged icon, compiled in, drawn at the sizes window managers ask for.
+[[nodiscard]] QIcon EditorIcon();
+
+}  // namespace quarl::ui
