@@ -288,8 +288,8 @@ std::vector<std::uint8_t> MapFile(FuzzedDataProvider& input) {
         static_cast<std::uint8_t>(height),     static_cast<std::uint8_t>(height >> 8),
         input.ConsumeIntegral<std::uint8_t>(), input.ConsumeIntegral<std::uint8_t>()};
     // Records as far as the input gives them: the rest of the map reads as zeros.
-    const auto records =
-        input.ConsumeBytes<std::uint8_t>(input.ConsumeIntegralInRange<std::size_t>(0, 23 * 400));
+    const auto records = input.ConsumeBytes<std::uint8_t>(
+        input.ConsumeIntegralInRange<std::size_t>(0, std::size_t{23} * 400));
     bytes.insert(bytes.end(), records.begin(), records.end());
     return bytes;
 }

@@ -84,7 +84,7 @@ class SaveFailureTest : public ::testing::Test {
     // A 20 x 30 map with trailing bytes, loaded and then changed everywhere.
     std::string LoadAndEdit(const std::vector<std::uint8_t>& bytes) {
         original = bytes;
-        const std::string path = WriteMapFile(dir, "map.map", bytes);
+        std::string path = WriteMapFile(dir, "map.map", bytes);
         LoadOrFail(model, path);
         for (TileLayer* layer : {&model.TypeLayer, &model.LightLayer, &model.HeightLayer,
                                  &model.DirLayer, &model.ObjectLayer, &model.UsageLayer}) {
