@@ -19,8 +19,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const auto& run : runs) {
-            if (run.run_type == Run::RT_Iteration)
-                times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (run.run_type != Run::RT_Iteration) continue;
+            // A benchmark's own minimum time is no part of its name here.
+            std::string name = run.benchmark_name();
+            name = name.substr(0, name.find("/min_time:"));
+            times_[name] = run.GetAdjustedRealTime();
         }
         ConsoleReporter::ReportRuns(runs);
     }

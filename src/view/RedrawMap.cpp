@@ -82,7 +82,8 @@ class Painter {
             const std::uint8_t* values = layer_->data() + model_.TileIndex(model_.ScrollX, row);
             for (int col = model_.ScrollX; col <= lastCol_; ++col, x += cellWidth_) {
                 const int end = std::min(x + cellWidth_, canvas_.Width());
-                std::fill(line + x, line + end, cellPixels_[*values++]);
+                const Pixel pixel = cellPixels_[*values++];
+                for (int px = x; px < end; ++px) line[px] = pixel;
             }
             x = std::min(x, canvas_.Width());
         }
@@ -103,22 +104,38 @@ class Painter {
     void OverlayMarks(int y, int row, bool cells) const {
         const std::optional<int> markRow = MarkRow(y);
         if (!markRow) return;
-        // A mark that spills down from the row above is covered by the cells of this row, but
-        // for the part of the last column's mark that lies past the map.
-        const bool spilled = *markRow != row;
-        const int firstCol = cells && spilled ? model_.MapWidth : model_.ScrollX;
-        const std::uint8_t* directions =
-            model_.DirLayer.data() + model_.TileIndex(firstCol, *markRow);
         Pixel* line = canvas_.Row(y);
-        for (int col = firstCol; col <= lastCol_; ++col) {
-            const int left = (col - model_.ScrollX) * cellWidth_;
-            int from = left + cellWidth_ / 2;
-            int to = from + zoom_;
-            if (cells && col < model_.MapWidth) to = std::min(to, left + cellWidth_);
-            if (cells && spilled) from = std::max(from, left + cellWidth_);
-            to = std::min(to, canvas_.Width());
-            if (from < to) std::fill(line + from, line + to, dirPixels_[*directions]);
-            ++directions;
+        const std::uint8_t* directions =
+            model_.DirLayer.data() + model_.TileIndex(model_.ScrollX, *markRow);
+        const int half = cellWidth_ / 2;
+        // Every column but the map's last: the part of a mark past its cell is covered by the
+        // next cell, and a mark that spills down from the row above by this row's cells.
+        const bool spilled = *markRow != row;
+        if (!(cells && spilled)) {
+            const int width = cells ? std::min(zoom_, cellWidth_ - half) : zoom_;
+            const int columns = std::min(lastCol_, model_.MapWidth - 1) - model_.ScrollX + 1;
+            PaintMarks(line, directions, columns, half, width);
+        }
+        // The map's last column: nothing covers what lies past its right edge.
+        if (lastCol_ == model_.MapWidth) {
+            const int left = (model_.MapWidth - model_.ScrollX) * cellWidth_;
+            const int from = cells && spilled ? left + cellWidth_ : left + half;
+            const int to = std::min(left + half + zoom_, canvas_.Width());
+            const Pixel pixel = dirPixels_[directions[model_.MapWidth - model_.ScrollX]];
+            for (int x = from; x < to; ++x) line[x] = pixel;
+        }
+    }
+
+    // Marks of width pixels at offset from the left of each of the first columns on show.
+    // Plain loops, not std::fill: runs of a few pixels, where its setup would cost more than
+    // the stores.
+    void PaintMarks(Pixel* line, const std::uint8_t* directions, int columns, int offset,
+                    int width) const {
+        const int canvasWidth = canvas_.Width();
+        for (int col = 0, from = offset; col < columns; ++col, from += cellWidth_) {
+            const int to = std::min(from + width, canvasWidth);
+            const Pixel pixel = dirPixels_[directions[col]];
+            for (int x = from; x < to; ++x) line[x] = pixel;
         }
     }
 
