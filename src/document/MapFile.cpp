@@ -28,9 +28,9 @@ class FileHandle {
     int fd_;
 };
 
-// Opens a regular file and gives its size; a directory, a FIFO or a device is refused
-// without waiting on it.
-std::optional<off_t> OpenRegular(FileIo& io, FileHandle& file) {
+// The size of the opened file when it is a regular one. A directory, a FIFO or a device is
+// refused; opened without blocking, none of them made the open wait.
+std::optional<off_t> RegularFileSize(FileIo& io, const FileHandle& file) {
     if (file.get() < 0) return std::nullopt;
     struct stat info {};
     if (io.Stat(file.get(), info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
@@ -144,7 +144,7 @@ std::optional<std::pair<std::int16_t, std::int16_t>> ReadSize(FileIo& io, int fd
 
 std::optional<LoadedMap> ReadMapFile(FileIo& io, const std::string& path) {
     FileHandle file(io, io.Open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    const auto fileSize = OpenRegular(io, file);
+    const auto fileSize = RegularFileSize(io, file);
     if (!fileSize || *fileSize > INT32_MAX) return std::nullopt;
     const auto size = ReadSize(io, file.get());
     if (!size) return std::nullopt;
@@ -184,7 +184,7 @@ void PatchRecords(const Types& model, std::uint8_t* record) {
 // path now names another map) is left alone: our records would scramble it.
 bool WriteRecords(FileIo& io, const Types& model) {
     FileHandle file(io, io.Open(model.FileName.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK));
-    if (!OpenRegular(io, file)) return false;
+    if (!RegularFileSize(io, file)) return false;
     const auto size = ReadSize(io, file.get());
     if (!size || size->first != model.MapWidth || size->second != model.MapHeight) return false;
 

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 

@@ -33,8 +33,10 @@ const PixelTable& DirPixelTable() {
     return table;
 }
 
-// The repaint composes the canvas one pixel line at a time, each pixel written once, with the
-// result of drawing every tile column by column, the cell before the mark. Marks never overlap
+// The repaint writes the canvas one pixel line at a time, with the result of drawing every tile
+// column by column, the cell before the mark: the first line of each band of cells composed in
+// runs, the band's other lines copied from it, then the marks set on the lines they cover, so
+// that the canvas is written once but for the marks' own pixels. Marks never overlap
 // one another (a mark is Zoom pixels and cells are a whole multiple of Zoom), so the order
 // shows only where a mark reaches past its own cell (a base cell of 1 pixel with Zoom 2 or
 // more): there the cells drawn later, of the next column and of the rows below, cover it, and
