@@ -168,14 +168,28 @@ class Session {
         return false;
     }
 
-    // Pixel positions anywhere, far outside the map area too, and between whole pixels.
+    // Pixel positions anywhere, far outside the map area too, and between whole pixels; most
+    // of them in a tile on or just beside the map, where the editing happens.
     std::pair<double, double> Position() {
-        if (input_.ConsumeBool()) {
-            return {input_.ConsumeFloatingPointInRange(-1e6, 1e6),
-                    input_.ConsumeFloatingPointInRange(-1e6, 1e6)};
+        switch (input_.ConsumeIntegralInRange(0, 3)) {
+            case 0:
+                return {input_.ConsumeFloatingPointInRange(-1e6, 1e6),
+                        input_.ConsumeFloatingPointInRange(-1e6, 1e6)};
+            case 1:
+                return {input_.ConsumeIntegralInRange(-40, canvas_.Width() + 40),
+                        input_.ConsumeIntegralInRange(-40, canvas_.Height() + 40)};
+            default:
+                break;
         }
-        return {input_.ConsumeIntegralInRange(-40, canvas_.Width() + 40),
-                input_.ConsumeIntegralInRange(-40, canvas_.Height() + 40)};
+        const auto geometry = quarl::CellSize(model_, canvas_.Width(), canvas_.Height());
+        const int col = input_.ConsumeIntegralInRange(
+            model_.ScrollX - 1, std::max(model_.ScrollX - 1, model_.MapWidth + 1));
+        const int row = input_.ConsumeIntegralInRange(
+            model_.ScrollY - 1, std::max(model_.ScrollY - 1, model_.MapHeight + 1));
+        const quarl::PixelRect cell = quarl::CellRect(model_, geometry, col, row);
+        const double dx = input_.ConsumeFloatingPointInRange(0.0, std::max(cell.width, 1) - 0.01);
+        const double dy = input_.ConsumeFloatingPointInRange(0.0, std::max(cell.height, 1) - 0.01);
+        return {cell.left + dx, cell.top + dy};
     }
 
     void SetText() {
@@ -185,9 +199,20 @@ class Session {
         std::string* const boxes[] = {&controls_.TxtEdit, &controls_.TxtX, &controls_.TxtY,
                                       &controls_.TxtEditDir};
         std::string& box = *boxes[input_.ConsumeIntegralInRange(0, 3)];
-        box = input_.ConsumeBool()
-                  ? kTexts[input_.ConsumeIntegralInRange<std::size_t>(0, std::size(kTexts) - 1)]
-                  : input_.ConsumeRandomLengthString(12);
+        switch (input_.ConsumeIntegralInRange(0, 3)) {
+            case 0:
+                box = kTexts[input_.ConsumeIntegralInRange<std::size_t>(0, std::size(kTexts) - 1)];
+                break;
+            case 1:  // any whole number around the range of a byte
+                box = std::to_string(input_.ConsumeIntegralInRange(-20, 300));
+                break;
+            case 2:  // and around the range of a column or row
+                box = std::to_string(input_.ConsumeIntegralInRange(-300, 33000));
+                break;
+            default:
+                box = input_.ConsumeRandomLengthString(12);
+                break;
+        }
     }
 
     // A stroke may write the footprint of the brush in the layer of the view mode, or the
@@ -287,9 +312,11 @@ std::vector<std::uint8_t> MapFile(FuzzedDataProvider& input) {
         input.ConsumeIntegral<std::uint8_t>(), input.ConsumeIntegral<std::uint8_t>(),
         static_cast<std::uint8_t>(height),     static_cast<std::uint8_t>(height >> 8),
         input.ConsumeIntegral<std::uint8_t>(), input.ConsumeIntegral<std::uint8_t>()};
-    // Records as far as the input gives them: the rest of the map reads as zeros.
-    const auto records = input.ConsumeBytes<std::uint8_t>(
-        input.ConsumeIntegralInRange<std::size_t>(0, std::size_t{23} * 400));
+    // The first records, from at most half of what is left of the input, so that the other half
+    // is left for the events; the rest of the map reads as zeros, and the events change it.
+    const std::size_t recordBytes =
+        input.ConsumeIntegralInRange<std::size_t>(0, input.remaining_bytes() / 2);
+    const auto records = input.ConsumeBytes<std::uint8_t>(recordBytes);
     bytes.insert(bytes.end(), records.begin(), records.end());
     return bytes;
 }
@@ -321,9 +348,14 @@ QUARL_NO_COVERAGE void CheckSave(Types& model, const MemoryFile& file,
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     FuzzedDataProvider input(data, size);
-    const std::pair<int, int> canvases[] = {
-        {quarl::kCanvasWidth, quarl::kCanvasHeight}, {70, 50}, {13, 12}, {1, 1}, {300, 597}};
-    const auto [width, height] = canvases[input.ConsumeIntegralInRange(0, 4)];
+    // The map area most often; small canvases, and ones smaller than any cell, too.
+    const std::pair<int, int> canvases[] = {{quarl::kCanvasWidth, quarl::kCanvasHeight},
+                                            {quarl::kCanvasWidth, quarl::kCanvasHeight},
+                                            {300, 597},
+                                            {70, 50},
+                                            {13, 12},
+                                            {1, 1}};
+    const auto [width, height] = canvases[input.ConsumeIntegralInRange(0, 5)];
     const std::vector<std::uint8_t> bytes = MapFile(input);
     const MemoryFile file(bytes);
 
