@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Quarl editor"));
     QApplication::setApplicationVersion(QStringLiteral(QUARL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("org.example.QuarlEditor"));
+    QApplication::setWindowIcon(quarl::ui::EditorIcon());  // the dialogs' too
     quarl::ui::Quarl window;
     // Maximized where the screen cannot show the whole map area.
     const QSize available = window.screen()->availableGeometry().size();
