@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace quarl::bench {
 

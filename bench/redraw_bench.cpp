@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The full repaint of the largest maps in every view mode and zoom, and of a map whose marks
 // spill past their cells, against one fill of the canvas.
+#include <cstddef>
+#include <cstdint>
 #include <random>
 
 #include "RatioReporter.h"

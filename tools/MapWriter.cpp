@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "MapWriter.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <fstream>
 #include <iterator>
 #include <random>

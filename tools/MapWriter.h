@@ -2,6 +2,7 @@
 // Writes map files for tests, benchmarks and the sample map.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // quarl-mapgen: writes a map file of a given size and pattern.
 #include <cerrno>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>

@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstddef>
+#include <cstdint>
 #include <utility>
+#include <vector>
 
 namespace quarl {
 

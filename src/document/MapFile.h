@@ -2,6 +2,7 @@
 // The map file: load, save in place, clear.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "editing/Editing.h"
 
+#include <cstddef>
+
 #include "editing/PlaceResource.h"
 #include "editing/TextNumber.h"
 #include "view/Colours.h"

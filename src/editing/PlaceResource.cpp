@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstddef>
 
 #include "view/Colours.h"
 #include "view/Viewport.h"

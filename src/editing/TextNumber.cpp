@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "editing/TextNumber.h"
 
+#include <cstddef>
+
 namespace quarl {
 
 namespace {

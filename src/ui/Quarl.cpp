@@ -10,6 +10,12 @@
 #include <QMenuBar>
 #include <QResizeEvent>
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "document/MapFile.h"
 #include "ui/CaptionButton.h"

@@ -2,6 +2,7 @@
 #include "view/Canvas.h"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace quarl {
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "view/Colours.h"
 
+#include <cstddef>
+
 namespace quarl {
 
 Colour DirColour(std::uint8_t direction) {

@@ -3,8 +3,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <iterator>
 #include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "document/MapFile.h"
 #include "support/MapFiles.h"

@@ -5,8 +5,13 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "document/MapFile.h"
 #include "support/MapFiles.h"

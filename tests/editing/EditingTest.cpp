@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <tuple>
+#include <utility>
+
 #include "editing/Editing.h"
 #include "support/Maps.h"
 #include "view/Colours.h"

@@ -1,6 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <utility>
+
 #include "editing/PlaceResource.h"
 #include "support/Maps.h"
 #include "view/Colours.h"

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "editing/Random.h"
 #include "editing/TextNumber.h"
 

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 
 #include "document/MapFile.h"
 

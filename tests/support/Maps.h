@@ -2,8 +2,10 @@
 // Maps made in memory, and random numbers that a test scripts.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <utility>
 
 #include "document/Types.h"
 #include "editing/Random.h"

@@ -5,8 +5,13 @@
 
 #include <QAction>
 #include <QtTest/QTest>
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <random>
+#include <string>
+#include <utility>
 
 #include "WindowSupport.h"
 #include "document/MapFile.h"

@@ -4,6 +4,9 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QtTest/QTest>
+#include <cstdint>
+#include <filesystem>
+#include <string>
 
 #include "WindowSupport.h"
 #include "document/MapFile.h"

@@ -8,6 +8,9 @@
 #include <QStyleOptionComboBox>
 #include <QStyleOptionFrame>
 #include <QtTest/QTest>
+#include <algorithm>
+#include <cmath>
+#include <string>
 
 #include "WindowSupport.h"
 #include "support/MapFiles.h"

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QtTest/QTest>
+#include <string>
 
 namespace quarl::testing {
 

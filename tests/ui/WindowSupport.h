@@ -9,6 +9,11 @@
 #include <QPushButton>
 #include <QStringList>
 #include <deque>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "support/Maps.h"
 #include "ui/MapArea.h"

@@ -2,7 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <random>
+#include <utility>
+#include <vector>
 
 #include "support/Maps.h"
 #include "view/Colours.h"

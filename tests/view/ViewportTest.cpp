@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "view/Viewport.h"
 
 namespace quarl {
