@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "editing/Editing.h"
 
+#include <array>
 #include <cstddef>
 
 #include "editing/PlaceResource.h"
@@ -108,6 +109,7 @@ Readout MouseMove(EditContext& context, int buttons, double x, double y, const C
         readout.TxtDir = std::to_string(
             model.DirLayer[static_cast<std::size_t>(model.TileIndex(tile.col, tile.row))]);
         readout.TxtValue = LayerText(model, tile);
+        readout.Tile = tile;
     }
     // One stroke per tile entered: a drag within the recorded tile paints nothing.
     if (buttons == kLeftButton && !(tile.col == model.LastTileX && tile.row == model.LastTileY)) {
@@ -129,6 +131,47 @@ void KeyDown(EditContext& context, int key, const Controls& controls) {
     // Only the mark: in the direction view the cell keeps its old colour until a repaint.
     const CellGeometry geometry = CellSize(model, context.canvas.Width(), context.canvas.Height());
     if (geometry.IsDrawable()) DrawDirMark(context.canvas, model, geometry, *col, *row);
+}
+
+namespace {
+
+struct ViewWords {
+    const char* layer;  // the layer's value in a tile's description; nullptr for none
+    const char* view;
+};
+
+constexpr std::array<ViewWords, DrawLight + 1> kViewWords = {{
+    {nullptr, "No view chosen yet: press a Draw button"},
+    {"type", "Draw Type: terrain type"},
+    {"height", "Draw Height: height"},
+    {"object", "Draw Objects: objects"},
+    {"usage", "Draw Usage: usage"},
+    {nullptr, "Draw Dir: direction"},
+    {"type", "Edit View: terrain type, the left button places ore"},
+    {"light", "Draw Light: light"},
+}};
+
+const ViewWords* WordsOf(int viewMode) {
+    if (viewMode < 0 || viewMode > DrawLight) return nullptr;
+    return &kViewWords[static_cast<std::size_t>(viewMode)];
+}
+
+}  // namespace
+
+std::string DescribeTile(const Types& model, int col, int row) {
+    const auto index = static_cast<std::size_t>(model.TileIndex(col, row));
+    std::string text = "column " + std::to_string(col) + ", row " + std::to_string(row);
+    const ViewWords* words = WordsOf(model.ViewMode);
+    const TileLayer* layer = model.LayerOf(model.ViewMode);
+    if (words != nullptr && words->layer != nullptr && layer != nullptr) {
+        text += std::string(", ") + words->layer + " " + std::to_string((*layer)[index]);
+    }
+    return text + ", direction " + std::to_string(model.DirLayer[index]);
+}
+
+std::string DescribeView(int viewMode) {
+    const ViewWords* words = WordsOf(viewMode);
+    return words != nullptr ? words->view : "";
 }
 
 }  // namespace quarl

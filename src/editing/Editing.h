@@ -36,6 +36,7 @@ struct Readout {
     std::optional<std::string> TxtDir;
     std::optional<std::string> TxtValue;
     std::optional<std::string> TxtEdit;
+    std::optional<TilePos> Tile;  // the tile the readout now names
 };
 
 // The map, the picture it is drawn on and the random numbers of deposits.
@@ -55,5 +56,13 @@ struct EditContext {
 
 // A key went down while the map area had the focus.
 void KeyDown(EditContext& context, int key, const Controls& controls);
+
+// A tile in words, as a screen reader says it: "column 5, row 7, height 120, direction 2".
+// The value of the layer on show is left out before the first mode and in the direction view,
+// where it is the direction itself. The caller checks that the tile is on the map.
+[[nodiscard]] std::string DescribeTile(const Types& model, int col, int row);
+
+// What the map area shows in a view mode, in words.
+[[nodiscard]] std::string DescribeView(int viewMode);
 
 }  // namespace quarl

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/MapArea.h"
 
+#include <QAccessible>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -8,11 +9,13 @@
 
 namespace quarl::ui {
 
-MapArea::MapArea(const Canvas& canvas, QWidget* parent) : QFrame(parent), canvas_(canvas) {
+MapArea::MapArea(const Canvas& canvas, const Types& model, QWidget* parent)
+    : QFrame(parent), canvas_(canvas), model_(model) {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(kFrameWidth);
     setMouseTracking(true);
-    setFocusPolicy(Qt::ClickFocus);
+    // Tab reaches the map too, so that Space can be used without a mouse.
+    setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -20,6 +23,47 @@ void MapArea::Refresh(const PixelRect& rect) {
     if (rect.IsEmpty()) return;
     update(
         QRect(rect.left, rect.top, rect.width, rect.height).translated(contentsRect().topLeft()));
+}
+
+void MapArea::ViewChanged() {
+    if (!QAccessible::isActive()) return;
+    QAccessibleTableModelChangeEvent reset(this, QAccessibleTableModelChangeEvent::ModelReset);
+    QAccessible::updateAccessibility(&reset);
+    QAccessibleEvent description(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&description);
+}
+
+void MapArea::SetCurrentTile(TilePos tile) {
+    if (tile == current_) return;
+    current_ = tile;
+    if (!QAccessible::isActive() || !hasFocus()) return;
+    const TileSpan span = TilesOnShow();
+    const int row = tile.row - span.firstRow;
+    const int col = tile.col - span.firstCol;
+    if (row < 0 || row >= span.rows || col < 0 || col >= span.cols) return;
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(row * span.cols + col);
+    QAccessible::updateAccessibility(&focus);
+}
+
+CellGeometry MapArea::Geometry() const {
+    return CellSize(model_, canvas_.Width(), canvas_.Height());
+}
+
+TileSpan MapArea::TilesOnShow() const {
+    return VisibleTiles(model_, canvas_.Width(), canvas_.Height());
+}
+
+TilePos MapArea::TileAtWidget(const QPoint& at) const {
+    const QPointF canvas = CanvasPosition(QPointF(at));
+    return TileAt(model_, Geometry(), canvas.x(), canvas.y());
+}
+
+QRect MapArea::WidgetRectOf(TilePos tile) const {
+    const PixelRect cell = CellRect(model_, Geometry(), tile.col, tile.row);
+    return QRect(cell.left, cell.top, cell.width, cell.height)
+        .translated(contentsRect().topLeft())
+        .intersected(contentsRect());
 }
 
 void MapArea::paintEvent(QPaintEvent* event) {

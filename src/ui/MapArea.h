@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: MIT
 // The map area: shows the persistent canvas 1:1 inside a sunken frame and reports the
-// pointer and the keys in the canvas's pixels.
+// pointer and the keys in the canvas's pixels. To a screen reader it is a table of the tiles
+// on show, whose current cell is the tile the readout names.
 #pragma once
 
 #include <QFrame>
 
+#include "document/Types.h"
 #include "view/Canvas.h"
+#include "view/Viewport.h"
 
 namespace quarl::ui {
 
@@ -14,10 +17,21 @@ class MapArea final : public QFrame {
   public:
     static constexpr int kFrameWidth = 2;
 
-    MapArea(const Canvas& canvas, QWidget* parent);
+    MapArea(const Canvas& canvas, const Types& model, QWidget* parent);
 
     // Shows again the part of the canvas that was drawn into.
     void Refresh(const PixelRect& rect);
+
+    // The map was loaded or drawn again: the tiles on show and their words may have changed.
+    void ViewChanged();
+    // The readout names another tile.
+    void SetCurrentTile(TilePos tile);
+
+    [[nodiscard]] const Types& Model() const { return model_; }
+    [[nodiscard]] TilePos CurrentTile() const { return current_; }
+    [[nodiscard]] TileSpan TilesOnShow() const;
+    [[nodiscard]] TilePos TileAtWidget(const QPoint& at) const;
+    [[nodiscard]] QRect WidgetRectOf(TilePos tile) const;
 
   signals:
     void Pressed(int button, double x, double y);
@@ -32,8 +46,11 @@ class MapArea final : public QFrame {
 
   private:
     [[nodiscard]] QPointF CanvasPosition(const QPointF& position) const;
+    [[nodiscard]] CellGeometry Geometry() const;
 
     const Canvas& canvas_;
+    const Types& model_;
+    TilePos current_;
 };
 
 }  // namespace quarl::ui

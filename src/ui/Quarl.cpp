@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Quarl.h"
 
+#include <QtWidgets/qdrawutil.h>
+
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFont>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
 #include <QResizeEvent>
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
@@ -18,6 +22,7 @@
 #include <utility>
 
 #include "document/MapFile.h"
+#include "ui/Accessible.h"
 #include "ui/CaptionButton.h"
 #include "ui/MapArea.h"
 #include "ui/Startup.h"
@@ -70,19 +75,37 @@ QLineEdit* TextBox(QWidget* client, const char* name, int left, int top, const c
                     accessible, tip);
 }
 
-// Frames and labels lie beneath the text boxes and let every click through.
+// Labels lie beneath the text boxes and let every click through.
 void Decoration(QWidget* widget) {
     widget->setAttribute(Qt::WA_TransparentForMouseEvents);
     widget->lower();
 }
 
-void Frame(QWidget* client, const char* name, int left, int top, int width, int height,
-           const char* accessible) {
-    auto* frame = Place(new QFrame(client), name, left, top, width, height);
-    frame->setFrameStyle(QFrame::Box | QFrame::Plain);
-    frame->setAccessibleName(QString::fromLatin1(accessible));
-    Decoration(frame);
-}
+// The rectangles around the value boxes, in twips, drawn by the client area.
+constexpr std::array<std::array<int, 4>, 6> kFrames = {{
+    {4920, 360, 1215, 495},  // around "Value:" and its box
+    {6240, 360, 1575, 495},  // "Edit Value"
+    {7800, 360, 855, 495},   // the column box
+    {8640, 360, 735, 495},   // the row box
+    {4920, 840, 1215, 375},  // "dir"
+    {6240, 840, 1215, 375},  // "Editdir"
+}};
+
+// The client area draws the frames itself: they are part of its look, not controls, and so
+// no screen reader lists them.
+class ClientArea final : public QWidget {
+  public:
+    using QWidget::QWidget;
+
+  protected:
+    void paintEvent(QPaintEvent* /*event*/) override {
+        QPainter painter(this);
+        for (const auto& [left, top, width, height] : kFrames) {
+            qDrawPlainRect(&painter, left / 15, top / 15, width / 15, height / 15,
+                           palette().color(QPalette::WindowText));
+        }
+    }
+};
 
 // A label names its text box for screen readers too.
 void Label(QWidget* client, const char* name, const char* caption, int left, int top, int width,
@@ -91,6 +114,16 @@ void Label(QWidget* client, const char* name, const char* caption, int left, int
         Place(new QLabel(QString::fromLatin1(caption), client), name, left, top, width, 255);
     label->setBuddy(box);
     Decoration(label);
+}
+
+// A screen reader reads a combo box's choice as the selected item of its list, which Qt selects
+// only when the list pops up: keep it selected all the time.
+void SelectCurrentInList(QComboBox* box) {
+    auto select = [box](int index) {
+        box->view()->setCurrentIndex(box->model()->index(index, box->modelColumn()));
+    };
+    QObject::connect(box, &QComboBox::currentIndexChanged, box, select);
+    select(box->currentIndex());
 }
 
 struct ModeButtonLayout {
@@ -124,9 +157,10 @@ Quarl::Quarl(std::unique_ptr<WindowDialogs> dialogs, std::unique_ptr<RandomSourc
     : canvas_(kCanvasWidth, kCanvasHeight),
       dialogs_(std::move(dialogs)),
       random_(std::move(random)) {
+    QAccessible::installFactory(&AccessibleFactory);
     setWindowTitle(QString::fromLatin1(kCaption));
     setWindowIcon(EditorIcon());
-    auto* client = new QWidget(this);
+    auto* client = new ClientArea(this);
     setCentralWidget(client);
     BuildControls(client);
     BuildMenus();
@@ -187,12 +221,6 @@ void Quarl::BuildControls(QWidget* client) {
                          "Direction that Space gives the tile in the column and row boxes");
 
     // Created after the text boxes and then lowered beneath everything.
-    Frame(client, "Shape1", 4920, 360, 1215, 495, "Value");
-    Frame(client, "Shape2", 6240, 360, 1575, 495, "Edit value");
-    Frame(client, "Shape3", 7800, 360, 855, 495, "Column");
-    Frame(client, "Shape4", 8640, 360, 735, 495, "Row");
-    Frame(client, "Shape5", 4920, 840, 1215, 375, "Direction");
-    Frame(client, "Shape6", 6240, 840, 1215, 375, "Edit direction");
     Label(client, "Label1", "Value:", 5040, 510, 735, TxtValue);
     Label(client, "Label2", "Edit Value", 6360, 510, 855, TxtEdit);
     Label(client, "Label3", "dir", 5040, 930, 735, TxtDir);
@@ -205,13 +233,14 @@ void Quarl::BuildControls(QWidget* client) {
     SIZEBOX = Describe(Place(new QComboBox(client), "SIZEBOX", 10800, 840, 1575, 315), "Brush size",
                        "Brush size");
     for (int n = 1; n <= 7; ++n) SIZEBOX->addItem(QStringLiteral("%1 X %1").arg(n));
+    for (QComboBox* box : {EDITBOX, SIZEBOX}) SelectCurrentInList(box);
 
     // No tooltip: it would cover the map while the map maker paints.
-    BUF = Describe(Place(new MapArea(canvas_, client), "BUF", 120, 1320, 15120, 9015), "Map",
-                   nullptr);
+    BUF = Describe(Place(new MapArea(canvas_, model_, client), "BUF", 120, 1320, 15120, 9015),
+                   "Map", nullptr);
     BUF->setAccessibleDescription(QStringLiteral(
-        "The map, one coloured cell per tile: the left button paints, the right button picks a "
-        "value, Space sets a direction"));
+        "One cell per tile: the left button paints, the right button picks a value, Space sets "
+        "the direction of the tile in the Column and Row boxes"));
     connect(BUF, &MapArea::Pressed, this, &Quarl::MapPressed);
     connect(BUF, &MapArea::Moved, this, &Quarl::MapMoved);
     connect(BUF, &MapArea::KeyPressed, this, &Quarl::MapKey);
@@ -241,7 +270,10 @@ void Quarl::SetModeButtonsEnabled(bool enabled) {
 }
 
 void Quarl::ShowFileResult(const FileCommandResult& result) {
-    if (result.status) TxtStatus->setText(QString::fromStdString(*result.status));
+    if (result.status) {
+        TxtStatus->setText(QString::fromStdString(*result.status));
+        Announce(TxtStatus, TxtStatus->text());
+    }
     if (result.buttons != ModeButtons::Keep) {
         SetModeButtonsEnabled(result.buttons == ModeButtons::Enable);
     }
@@ -255,6 +287,7 @@ void Quarl::LoadMap() {
     const QString path = dialogs_->ChooseMapFile(this);
     ShowFileResult(
         quarl::LoadMap(model_, path.toStdString(), QFileInfo(path).fileName().toStdString()));
+    BUF->ViewChanged();
 }
 
 void Quarl::SaveMap() {
@@ -288,6 +321,7 @@ void Quarl::ViewButton(bool (*action)(Types&)) {
 void Quarl::RepaintMap() {
     RedrawMap(canvas_, model_);
     RefreshMap();
+    BUF->ViewChanged();
 }
 
 Controls Quarl::ReadControls() const {
@@ -304,6 +338,7 @@ void Quarl::ShowReadout(const Readout& readout) {
     show(TxtDir, readout.TxtDir);
     show(TxtValue, readout.TxtValue);
     show(TxtEdit, readout.TxtEdit);
+    if (readout.Tile) BUF->SetCurrentTile(*readout.Tile);
 }
 
 void Quarl::RefreshMap() {

@@ -46,6 +46,24 @@ TilePos TileAt(const Types& model, CellGeometry geometry, double x, double y) {
             ToTileCoordinate(model.ScrollY + std::floor(y / geometry.CellHeight))};
 }
 
+namespace {
+
+// How many tiles from first on, up to last, have cells that start within inner pixels.
+int VisibleCount(int first, int last, int cell, int inner) {
+    if (cell <= 0 || inner <= 0) return 0;
+    return std::max(0, std::min(last, first + (inner - 1) / cell) - first + 1);
+}
+
+}  // namespace
+
+TileSpan VisibleTiles(const Types& model, int innerWidth, int innerHeight) {
+    const CellGeometry geometry = CellSize(model, innerWidth, innerHeight);
+    if (!geometry.IsDrawable()) return {model.ScrollX, model.ScrollY, 0, 0};
+    return {model.ScrollX, model.ScrollY,
+            VisibleCount(model.ScrollX, model.MapWidth, geometry.CellWidth, innerWidth),
+            VisibleCount(model.ScrollY, model.MapHeight, geometry.CellHeight, innerHeight)};
+}
+
 bool ScrollLeft(Types& m) {
     return ChangeIf(m.ScrollX > kScrollStep, m.ScrollX, m.ScrollX - kScrollStep);
 }

@@ -33,6 +33,16 @@ struct CellGeometry {
 // position maps to column 0, row 0, which is off every map.
 [[nodiscard]] TilePos TileAt(const Types& model, CellGeometry geometry, double x, double y);
 
+// The tiles of the map whose cells start on a canvas of the given size: the first column and
+// row (the scroll origin) and how many of each. None when the map cannot be drawn.
+struct TileSpan {
+    std::int16_t firstCol = 1;
+    std::int16_t firstRow = 1;
+    int cols = 0;
+    int rows = 0;
+};
+[[nodiscard]] TileSpan VisibleTiles(const Types& model, int innerWidth, int innerHeight);
+
 // Each returns whether it changed the view, and so whether the map is to be repainted.
 [[nodiscard]] bool ScrollLeft(Types& model);
 [[nodiscard]] bool ScrollRight(Types& model);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <tuple>
 #include <utility>
 
@@ -58,6 +59,7 @@ TEST_F(EditingTest, ReadoutMapsPixelsToTiles) {
     EXPECT_EQ(readout.TxtY, "2");
     EXPECT_EQ(readout.TxtDir, "2");
     EXPECT_EQ(readout.TxtValue, "120");
+    EXPECT_EQ(readout.Tile, (TilePos{3, 2}));
 
     EXPECT_EQ(MouseMove(context, 0, 0, 0, controls).TxtX, "1");
     EXPECT_EQ(MouseMove(context, 0, 3, 0, controls).TxtX, "1");
@@ -307,6 +309,34 @@ TEST_F(EditingTest, SpaceReachesColumnsPast255) {
     KeyDown(large, kSpaceKey, controls);
     EXPECT_EQ(model.DirLayer[At(300, 2)], 3);
     EXPECT_TRUE(wide.TakeDirty().IsEmpty());
+}
+
+// What a screen reader says of a tile and of the view, in every mode.
+TEST_F(EditingTest, TilesAndViewsInWords) {
+    const std::size_t i = At(5, 7);
+    model.TypeLayer[i] = 11;
+    model.LightLayer[i] = 12;
+    model.HeightLayer[i] = 120;
+    model.DirLayer[i] = 2;
+    model.ObjectLayer[i] = 14;
+    model.UsageLayer[i] = 15;
+    const std::pair<int, const char*> rows[] = {
+        {NoViewMode, "column 5, row 7, direction 2"},
+        {DrawType, "column 5, row 7, type 11, direction 2"},
+        {DrawHeight, "column 5, row 7, height 120, direction 2"},
+        {DrawObjects, "column 5, row 7, object 14, direction 2"},
+        {DrawUsage, "column 5, row 7, usage 15, direction 2"},
+        {DrawDir, "column 5, row 7, direction 2"},
+        {EditView, "column 5, row 7, type 11, direction 2"},
+        {DrawLight, "column 5, row 7, light 12, direction 2"},
+    };
+    for (const auto& [mode, words] : rows) {
+        model.ViewMode = static_cast<std::int16_t>(mode);
+        EXPECT_EQ(DescribeTile(model, 5, 7), words);
+        EXPECT_FALSE(DescribeView(mode).empty()) << mode;
+    }
+    EXPECT_EQ(DescribeView(DrawHeight), "Draw Height: height");
+    EXPECT_EQ(DescribeView(8), "");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QImage>
 #include <QLabel>
 #include <QMenuBar>
 #include <QtTest/QTest>
@@ -77,7 +79,13 @@ TEST_F(QuarlTest, ControlsSitAtTheirPixelPositions) {
     EXPECT_EQ(Find("CmdDown")->geometry(), QRect(224, 56, 17, 17));
     EXPECT_EQ(Find("TxtEditDir")->geometry(), QRect(456, 58, 33, 19));
     EXPECT_EQ(Find("SIZEBOX")->geometry(), QRect(720, 56, 105, 21));
-    EXPECT_EQ(Find("Shape2")->geometry(), QRect(416, 24, 105, 33));
+    // The frame around "Edit Value": its four sides, nothing inside.
+    const QImage client = window->centralWidget()->grab().toImage();
+    const QColor line = window->centralWidget()->palette().color(QPalette::WindowText);
+    for (const QPoint at : {QPoint(416, 40), QPoint(520, 40), QPoint(460, 24), QPoint(460, 56)}) {
+        EXPECT_EQ(client.pixelColor(at), line) << at.x() << "," << at.y();
+    }
+    EXPECT_NE(client.pixelColor(417, 25), line);
     EXPECT_EQ(Buf()->geometry(), QRect(8, 88, 1008, 601));
     EXPECT_EQ(Buf()->contentsRect().size(), QSize(kCanvasWidth, kCanvasHeight));
     EXPECT_EQ(window->MapCanvas().Width(), 1004);
@@ -246,6 +254,31 @@ TEST_F(QuarlTest, PointerReadoutPickBrushAndSpaceOnTheMapArea) {
     EXPECT_EQ(model.DirLayer[model.TileIndex(7, 8)], 0);
     QTest::keyClick(Buf(), Qt::Key_A);
     EXPECT_EQ(model.DirLayer[model.TileIndex(7, 8)], 0);
+}
+
+// What every platform's accessibility bridge reads: the map as a table of the tiles on show,
+// named tiles, the combo boxes by what they choose.
+TEST_F(QuarlTest, TheMapIsATableForScreenReaders) {
+    QAccessibleInterface* map = QAccessible::queryAccessibleInterface(Buf());
+    ASSERT_NE(map->tableInterface(), nullptr);
+    EXPECT_EQ(map->role(), QAccessible::Table);
+    EXPECT_EQ(map->tableInterface()->rowCount(), 0) << "no map yet";
+    LoadUniform(100, 50, 3, 2);
+    Click("CmdDrawType");
+    EXPECT_EQ(map->tableInterface()->rowCount(), 50);
+    EXPECT_EQ(map->tableInterface()->columnCount(), 100);
+    EXPECT_TRUE(map->text(QAccessible::Description).startsWith("Draw Type"));
+    QAccessibleInterface* cell = map->tableInterface()->cellAt(2, 4);
+    EXPECT_EQ(cell->text(QAccessible::Name), "column 5, row 3, type 3, direction 2");
+    EXPECT_EQ(map->indexOfChild(cell), 2 * 100 + 4);
+    EXPECT_EQ(map->child(2 * 100 + 4), cell) << "made once, then found again";
+    EXPECT_EQ(map->childAt(cell->rect().center().x(), cell->rect().center().y()), cell);
+    EXPECT_EQ(Buf()->focusPolicy(), Qt::StrongFocus) << "Tab reaches the map";
+    for (const char* box : {"EDITBOX", "SIZEBOX"}) {
+        QAccessibleInterface* combo = QAccessible::queryAccessibleInterface(Find(box));
+        EXPECT_EQ(combo->text(QAccessible::Name), Find(box)->accessibleName());
+        EXPECT_EQ(combo->text(QAccessible::Value), Find<QComboBox>(box)->currentText());
+    }
 }
 
 }  // namespace

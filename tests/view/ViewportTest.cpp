@@ -126,5 +126,32 @@ TEST(ZoomTest, DoublesUpToSixteenAndHalvesDownToOne) {
     EXPECT_EQ(model.ScrollX, 1) << "zooming keeps the scroll origin";
 }
 
+// The tiles whose cells start on the canvas: the whole map at the start, what is left of it
+// when scrolled or zoomed, nothing without cells.
+TEST(VisibleTilesTest, TheTilesWhoseCellsStartOnTheCanvas) {
+    struct Row {
+        std::int16_t width, height, zoom, scrollX, scrollY;
+        int cols, rows;
+    };
+    const Row rows[] = {
+        {30, 12, 1, 1, 1, 30, 12},   // cells of 33 x 48: all of it
+        {30, 12, 2, 1, 1, 16, 7},    // 66 x 96: 1004 / 66 and 597 / 96, rounded up
+        {30, 12, 1, 21, 1, 10, 12},  // scrolled right: columns 21 to 30
+        {217, 151, 16, 201, 141, 16, 11},
+        {995, 10, 1, 1, 1, 0, 0},  // too wide to draw
+        {0, 0, 1, 1, 1, 0, 0},
+    };
+    for (const Row& row : rows) {
+        Types model = MapOf(row.width, row.height);
+        model.Zoom = row.zoom;
+        model.ScrollX = row.scrollX;
+        model.ScrollY = row.scrollY;
+        const TileSpan span = VisibleTiles(model, kCanvasWidth, kCanvasHeight);
+        EXPECT_EQ(span.cols, row.cols) << row.width << " wide at zoom " << row.zoom;
+        EXPECT_EQ(span.rows, row.rows) << row.height << " high at zoom " << row.zoom;
+        EXPECT_EQ(span.firstCol, row.scrollX);
+    }
+}
+
 }  // namespace
 }  // namespace quarl

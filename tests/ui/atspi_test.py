@@ -1,0 +1,185 @@
+#!/usr/bin/python3
+# SPDX-License-Identifier: MIT
+# Reads the editor's window through AT-SPI, as a screen reader does: the role and name of every
+# control, the Tab cycle, the map as a table after a load and a mode button, the current cell
+# after a pointer move, and a direction set with the keyboard alone.
+# Run by atspi_test.sh, inside a private session bus and an X server.
+# Usage: atspi_test.py EDITOR MAP-FILE WIDTH HEIGHT
+import subprocess
+import sys
+import time
+
+import pyatspi
+from gi.repository import GLib
+
+editor, map_file = sys.argv[1], sys.argv[2]
+width, height = int(sys.argv[3]), int(sys.argv[4])
+with open(map_file, "rb") as f:
+    map_bytes = f.read()
+
+
+def fail(message):
+    print("FAIL: " + message, file=sys.stderr)
+    sys.exit(1)
+
+
+def wait_for(what, condition, seconds=20):
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        GLib.MainContext.default().iteration(False)
+        try:
+            result = condition()
+        except Exception:  # the tree changes under us while the window is built
+            result = None
+        if result:
+            return result
+        time.sleep(0.05)
+    fail("timed out waiting for " + what)
+
+
+def children(node):
+    return [node.getChildAtIndex(i) for i in range(node.childCount)]
+
+
+def has_state(node, state):
+    return node.getState().contains(state)
+
+
+def the_application():
+    desktop = pyatspi.Registry.getDesktop(0)
+    return next((app for app in children(desktop) if app and app.name == "Quarl editor"), None)
+
+
+def key(name):
+    subprocess.run(["xdotool", "key", "--clearmodifiers", name], check=True)
+
+
+def click(node):
+    box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    subprocess.run(["xdotool", "mousemove", str(box.x + box.width // 2),
+                    str(box.y + box.height // 2), "click", "1"], check=True)
+
+
+def tile_byte(col, row, offset):
+    return map_bytes[8 + 23 * ((row - 1) * width + (col - 1)) + offset]
+
+
+# The mode buttons by their captions; the scroll and zoom buttons, whose captions are arrows
+# drawn with slashes, by what they do.
+BUTTONS = ["Draw Type", "Draw Height", "Draw Objects", "Draw Usage", "Draw Dir", "Edit View",
+           "Draw Light", "Scroll up", "Scroll left", "Scroll right", "Scroll down", "Zoom in",
+           "Zoom out"]
+
+focus_events = []
+pyatspi.Registry.registerEventListener(
+    lambda event: event.detail1 and focus_events.append(event.source.name),
+    "object:state-changed:focused")
+
+process = subprocess.Popen([editor])
+try:
+    app = wait_for("the editor on the accessibility bus", the_application)
+    window = wait_for("the window", lambda: next(
+        (w for w in children(app) if w.getRoleName() == "frame" and w.name == "Quarl editor"),
+        None))
+    client = wait_for("the client area", lambda: next(
+        (c for c in children(window) if c.getRoleName() == "filler"), None))
+    controls = children(client)
+
+    # --- Every control by role and name, the captions exactly, and nothing else.
+    expected = sorted(
+        [("label", n) for n in ["Value:", "Edit Value", "dir", "Editdir"]]
+        + [("text", n) for n in ["Status", "Value", "Edit value", "Column", "Row", "Direction",
+                                 "Edit direction"]]
+        + [("push button", n) for n in BUTTONS]
+        + [("combo box", "Ore"), ("combo box", "Brush size"), ("table", "Map")])
+    seen = sorted((c.getRoleName(), c.name) for c in controls)
+    if seen != expected:
+        fail("the controls are %s, expected %s" % (seen, expected))
+    by_name = {c.name: c for c in controls}
+    for label, box in [("Value:", "Value"), ("Edit Value", "Edit value"), ("dir", "Direction"),
+                       ("Editdir", "Edit direction")]:
+        targets = [t.name for r in by_name[label].getRelationSet()
+                   if r.getRelationType() == pyatspi.RELATION_LABEL_FOR
+                   for t in [r.getTarget(i) for i in range(r.getNTargets())]]
+        if targets != [box]:
+            fail("label %r labels %s, not %r" % (label, targets, box))
+    for combo, item in [("Ore", "GOLD"), ("Brush size", "1 X 1")]:
+        selected = [i.name for i in children(children(by_name[combo])[0])
+                    if has_state(i, pyatspi.STATE_SELECTED)]
+        if selected != [item]:
+            fail("%s has %s selected, not %s" % (combo, selected, item))
+
+    # --- Load through the menu and the open dialog; the status line reads the map's size.
+    menus = children(next(c for c in children(window) if c.getRoleName() == "menu bar"))
+    load = children(children(menus[0])[0])[0]
+    if load.name != "Load Map":
+        fail("the first item of the File menu is %r" % load.name)
+    # A click, not the item's action: the dialog's own event loop would hold the action's reply.
+    click(menus[0])
+    wait_for("the File menu", lambda: has_state(load, pyatspi.STATE_SHOWING))
+    click(load)
+    wait_for("the open dialog", lambda: any(w.name == "Load Map" for w in children(app)))
+    time.sleep(0.3)
+    subprocess.run(["xdotool", "type", "--delay", "5", map_file], check=True)
+    key("Return")
+    status = by_name["Status"].queryText()
+    size_text = "Filesize: %d  Mapsize: %d X %d" % (len(map_bytes), width, height)
+    wait_for("the load status", lambda: status.getText(0, -1) == size_text)
+
+    # --- A mode button: the map is a table of every tile on show.
+    click(by_name["Draw Height"])
+    table_node = by_name["Map"]
+    table = table_node.queryTable()
+    wait_for("the height view", lambda: table_node.description.startswith("Draw Height"))
+    if (table.nRows, table.nColumns) != (height, width):
+        fail("the table has %d rows and %d columns" % (table.nRows, table.nColumns))
+    if table_node.childCount != width * height:
+        fail("the table has %d cells" % table_node.childCount)
+
+    # --- The pointer onto tile (7, 4): that cell becomes the current one, named as the readout.
+    cell = table.getAccessibleAt(3, 6)
+    box = cell.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    subprocess.run(["xdotool", "mousemove", str(box.x + box.width // 2 - 1),
+                    str(box.y + box.height // 2 - 1), "mousemove", str(box.x + box.width // 2),
+                    str(box.y + box.height // 2)], check=True)
+    name = "column 7, row 4, height %d, direction %d" % (tile_byte(7, 4, 2), tile_byte(7, 4, 3))
+    wait_for("the current cell", lambda: has_state(cell, pyatspi.STATE_FOCUSED))
+    if cell.name != name:
+        fail("the current cell is named %r, expected %r" % (cell.name, name))
+    wait_for("the focus event of the cell", lambda: name in focus_events)
+    if by_name["Column"].queryText().getText(0, -1) != "7":
+        fail("the readout does not name column 7")
+
+    # --- The Tab cycle, from the status line round to it again.
+    by_name["Status"].queryComponent().grabFocus()
+    wait_for("the status line's focus", lambda: has_state(by_name["Status"], pyatspi.STATE_FOCUSED))
+    cycle = ["Status"]
+    for _ in range(len(controls)):
+        key("Tab")
+        focused = wait_for("the focus to move", lambda: next(
+            (c.name for c in controls if has_state(c, pyatspi.STATE_FOCUSED)
+             and c.name != cycle[-1]), None))
+        if focused == "Status":
+            break
+        cycle.append(focused)
+    print("Tab cycle: " + ", ".join(cycle))
+    if cycle != ["Status"] + BUTTONS + [
+            "Value", "Edit value", "Column", "Row", "Direction", "Edit direction", "Ore",
+            "Brush size", "Map"]:
+        fail("the Tab cycle is not the window's order with the map after the combo boxes")
+
+    # --- Column, Row and Editdir typed, Tab to the map, Space: a direction set without a mouse.
+    for box_name, text in [("Column", "12"), ("Row", "9"), ("Edit direction", "3")]:
+        by_name[box_name].queryEditableText().setTextContents(text)
+    by_name["Edit direction"].queryComponent().grabFocus()
+    wait_for("Editdir's focus", lambda: has_state(by_name["Edit direction"], pyatspi.STATE_FOCUSED))
+    for _ in range(3):
+        key("Tab")
+    wait_for("the map's focus", lambda: has_state(table_node, pyatspi.STATE_FOCUSED))
+    key("space")
+    changed = table.getAccessibleAt(8, 11)
+    wait_for("direction 3 on tile (12, 9)", lambda: changed.name.endswith(", direction 3"))
+    print("AT-SPI test passed")
+finally:
+    process.terminate()
+    process.wait(timeout=10)
