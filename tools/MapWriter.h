@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,10 @@ struct MapOptions {
 // The bytes of a map file: the 8-byte header, the records, the trailing bytes.
 [[nodiscard]] std::vector<std::uint8_t> MakeMap(const MapOptions& options);
 
+// A UTF-8 path as the file system takes it, on every system.
+[[nodiscard]] std::filesystem::path PathOf(const std::string& utf8);
+
+// Paths are UTF-8.
 [[nodiscard]] bool WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 [[nodiscard]] std::vector<std::uint8_t> ReadBytes(const std::string& path);
 

@@ -1,18 +1,22 @@
 // SPDX-License-Identifier: MIT
 // The map file's reading and writing go through this one narrow seam, so that tests can make
-// any call fail the way a disk, a full file system or another program can make it fail.
+// any call fail the way a disk, a full file system or another program can make it fail, and so
+// that the rest of the editor is the same on every system.
 #pragma once
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/types.h>
-#include <unistd.h>
-
 #include <cstddef>
+#include <cstdint>
+#include <string>
 
 namespace quarl {
 
-// The six calls the map file needs, with the results and errno of their POSIX namesakes.
+// An open file of the seam: a descriptor or a handle.
+using FileId = std::intptr_t;
+inline constexpr FileId kNoFile = -1;
+
+enum class FileAccess { Read, ReadWrite };
+
+// The six calls the map file needs.
 class FileIo {
   public:
     FileIo() = default;
@@ -20,27 +24,33 @@ class FileIo {
     FileIo& operator=(const FileIo&) = delete;
     virtual ~FileIo() = default;
 
-    virtual int Open(const char* path, int flags) = 0;
-    virtual int Stat(int fd, struct stat& info) = 0;
-    virtual ssize_t ReadAt(int fd, void* data, std::size_t size, off_t offset) = 0;
-    virtual ssize_t WriteAt(int fd, const void* data, std::size_t size, off_t offset) = 0;
-    virtual int Sync(int fd) = 0;
-    virtual int Close(int fd) = 0;
+    // Opens an existing file by its UTF-8 path, never creating one; kNoFile when it cannot.
+    // Other programs may go on reading the file while it is open.
+    virtual FileId Open(const std::string& path, FileAccess access) = 0;
+    // The length of a regular file; false on an error and for a folder, a pipe or a device.
+    virtual bool RegularFileSize(FileId file, std::int64_t& size) = 0;
+    // Positioned reads and writes: the bytes done (0 at the end of the file), or -1 on an error
+    // with errno set; EINTR means the call may simply be made again.
+    virtual std::int64_t ReadAt(FileId file, void* data, std::size_t size, std::int64_t offset) = 0;
+    virtual std::int64_t WriteAt(FileId file, const void* data, std::size_t size,
+                                 std::int64_t offset) = 0;
+    // Puts what was written on the disk.
+    virtual bool Sync(FileId file) = 0;
+    // Closes the file, whether or not it reports an error.
+    virtual bool Close(FileId file) = 0;
 };
 
-// The real file system.
-class PosixFileIo : public FileIo {
+// The file system of the system the editor was built for: POSIX calls or the Windows API,
+// whichever the build chose.
+class SystemFileIo : public FileIo {
   public:
-    int Open(const char* path, int flags) override { return ::open(path, flags); }
-    int Stat(int fd, struct stat& info) override { return ::fstat(fd, &info); }
-    ssize_t ReadAt(int fd, void* data, std::size_t size, off_t offset) override {
-        return ::pread(fd, data, size, offset);
-    }
-    ssize_t WriteAt(int fd, const void* data, std::size_t size, off_t offset) override {
-        return ::pwrite(fd, data, size, offset);
-    }
-    int Sync(int fd) override { return ::fsync(fd); }
-    int Close(int fd) override { return ::close(fd); }
+    FileId Open(const std::string& path, FileAccess access) override;
+    bool RegularFileSize(FileId file, std::int64_t& size) override;
+    std::int64_t ReadAt(FileId file, void* data, std::size_t size, std::int64_t offset) override;
+    std::int64_t WriteAt(FileId file, const void* data, std::size_t size,
+                         std::int64_t offset) override;
+    bool Sync(FileId file) override;
+    bool Close(FileId file) override;
 };
 
 }  // namespace quarl

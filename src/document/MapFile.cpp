@@ -13,39 +13,39 @@ namespace quarl {
 
 namespace {
 
-// Closes the descriptor when the command ends, whichever way it ends.
+// Closes the file when the command ends, whichever way it ends.
 class FileHandle {
   public:
-    FileHandle(FileIo& io, int fd) : io_(io), fd_(fd) {}
+    FileHandle(FileIo& io, FileId file) : io_(io), file_(file) {}
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
     ~FileHandle() {
-        if (fd_ >= 0) io_.Close(fd_);
+        if (file_ != kNoFile) io_.Close(file_);
     }
-    [[nodiscard]] int get() const { return fd_; }
-    [[nodiscard]] bool Close() { return io_.Close(std::exchange(fd_, -1)) == 0; }
+    [[nodiscard]] FileId get() const { return file_; }
+    [[nodiscard]] bool Close() { return io_.Close(std::exchange(file_, kNoFile)); }
 
   private:
     FileIo& io_;
-    int fd_;
+    FileId file_;
 };
 
 // The size of the opened file when it is a regular one. A directory, a FIFO or a device is
-// refused; opened without blocking, none of them made the open wait.
-std::optional<off_t> RegularFileSize(FileIo& io, const FileHandle& file) {
-    if (file.get() < 0) return std::nullopt;
-    struct stat info {};
-    if (io.Stat(file.get(), info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-    return info.st_size;
+// refused.
+std::optional<std::int64_t> RegularFileSize(FileIo& io, const FileHandle& file) {
+    std::int64_t size = 0;
+    if (file.get() == kNoFile || !io.RegularFileSize(file.get(), size)) return std::nullopt;
+    return size;
 }
 
 // Reads up to size bytes at offset; returns how many were read (less only at the end of
 // the file), or -1 on an error.
-std::int64_t ReadAt(FileIo& io, int fd, std::uint8_t* data, std::size_t size, off_t offset) {
+std::int64_t ReadAt(FileIo& io, FileId file, std::uint8_t* data, std::size_t size,
+                    std::int64_t offset) {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n =
-            io.ReadAt(fd, data + done, size - done, offset + static_cast<off_t>(done));
+        const std::int64_t n =
+            io.ReadAt(file, data + done, size - done, offset + static_cast<std::int64_t>(done));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return -1;
         if (n == 0) break;
@@ -55,11 +55,12 @@ std::int64_t ReadAt(FileIo& io, int fd, std::uint8_t* data, std::size_t size, of
 }
 
 // Writes all size bytes at offset, going on after short writes and interruptions.
-bool WriteAt(FileIo& io, int fd, const std::uint8_t* data, std::size_t size, off_t offset) {
+bool WriteAt(FileIo& io, FileId file, const std::uint8_t* data, std::size_t size,
+             std::int64_t offset) {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n =
-            io.WriteAt(fd, data + done, size - done, offset + static_cast<off_t>(done));
+        const std::int64_t n =
+            io.WriteAt(file, data + done, size - done, offset + static_cast<std::int64_t>(done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
@@ -118,7 +119,7 @@ void DecodeRecords(LoadedMap& map, const std::uint8_t* record, std::int32_t firs
 }
 
 // Reads the records into fresh layers; bytes past the end of the file read as 0.
-bool ReadLayers(FileIo& io, int fd, LoadedMap& map) {
+bool ReadLayers(FileIo& io, FileId file, LoadedMap& map) {
     const auto entries = static_cast<std::size_t>(map.tileCount) + 1;
     for (TileLayer* layer :
          {&map.type, &map.height_, &map.object, &map.usage, &map.dir, &map.light}) {
@@ -128,8 +129,8 @@ bool ReadLayers(FileIo& io, int fd, LoadedMap& map) {
     for (std::int32_t first = 0; first < map.tileCount; first += kChunkRecords) {
         const std::int32_t count = std::min(kChunkRecords, map.tileCount - first);
         const auto size = static_cast<std::size_t>(count) * kRecordSize;
-        const off_t offset = kHeaderSize + off_t{first} * kRecordSize;
-        const std::int64_t got = ReadAt(io, fd, chunk.data(), size, offset);
+        const std::int64_t offset = kHeaderSize + std::int64_t{first} * kRecordSize;
+        const std::int64_t got = ReadAt(io, file, chunk.data(), size, offset);
         if (got < 0) return false;
         std::fill(chunk.begin() + got, chunk.begin() + static_cast<std::ptrdiff_t>(size), 0);
         DecodeRecords(map, chunk.data(), first, count);
@@ -138,14 +139,14 @@ bool ReadLayers(FileIo& io, int fd, LoadedMap& map) {
 }
 
 // The width and height of a header, or nothing when the file is too short to hold both.
-std::optional<std::pair<std::int16_t, std::int16_t>> ReadSize(FileIo& io, int fd) {
+std::optional<std::pair<std::int16_t, std::int16_t>> ReadSize(FileIo& io, FileId file) {
     std::uint8_t header[kHeaderSize] = {};
-    if (ReadAt(io, fd, header, sizeof header, 0) < 6) return std::nullopt;
+    if (ReadAt(io, file, header, sizeof header, 0) < 6) return std::nullopt;
     return std::pair{Int16At(header), Int16At(header + 4)};
 }
 
 std::optional<LoadedMap> ReadMapFile(FileIo& io, const std::string& path) {
-    FileHandle file(io, io.Open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    FileHandle file(io, io.Open(path, FileAccess::Read));
     const auto fileSize = RegularFileSize(io, file);
     if (!fileSize || *fileSize > INT32_MAX) return std::nullopt;
     const auto size = ReadSize(io, file.get());
@@ -185,7 +186,7 @@ void PatchRecords(const Types& model, std::uint8_t* record) {
 // A file whose header no longer gives the map's size (another program rewrote it, or the
 // path now names another map) is left alone: our records would scramble it.
 bool WriteRecords(FileIo& io, const Types& model) {
-    FileHandle file(io, io.Open(model.FileName.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK));
+    FileHandle file(io, io.Open(model.FileName, FileAccess::ReadWrite));
     if (!RegularFileSize(io, file)) return false;
     const auto size = ReadSize(io, file.get());
     if (!size || size->first != model.MapWidth || size->second != model.MapHeight) return false;
@@ -196,7 +197,7 @@ bool WriteRecords(FileIo& io, const Types& model) {
     std::fill(records.begin() + got, records.end(), 0);
     PatchRecords(model, records.data());
     if (!WriteAt(io, file.get(), records.data(), records.size(), kHeaderSize)) return false;
-    if (io.Sync(file.get()) != 0) return false;
+    if (!io.Sync(file.get())) return false;
     return file.Close();
 }
 

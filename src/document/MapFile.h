@@ -41,7 +41,7 @@ inline constexpr int kUsageByte = 6;
                                         const std::string& title, FileIo& io);
 [[nodiscard]] inline FileCommandResult LoadMap(Types& model, const std::string& path,
                                                const std::string& title) {
-    PosixFileIo io;
+    SystemFileIo io;
     return LoadMap(model, path, title, io);
 }
 
@@ -49,7 +49,7 @@ inline constexpr int kUsageByte = 6;
 // Fails, writing nothing, when the file's header no longer gives the map's width and height.
 [[nodiscard]] FileCommandResult SaveMap(Types& model, FileIo& io);
 [[nodiscard]] inline FileCommandResult SaveMap(Types& model) {
-    PosixFileIo io;
+    SystemFileIo io;
     return SaveMap(model, io);
 }
 

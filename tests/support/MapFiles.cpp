@@ -5,22 +5,32 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <stdexcept>
+#include <string>
 
 #include "document/MapFile.h"
 
 namespace quarl::testing {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quarl-test-XXXXXX").string();
-    const char* made = ::mkdtemp(pattern.data());
-    if (made == nullptr) throw std::runtime_error("cannot make a temporary folder");
-    path_ = made;
+    const auto base = std::filesystem::temp_directory_path();
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto candidate = base / ("quarl-test-" + std::to_string(random()));
+        std::error_code error;
+        if (std::filesystem::create_directory(candidate, error)) {
+            const std::u8string utf8 = candidate.generic_u8string();
+            path_.assign(utf8.begin(), utf8.end());
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a temporary folder");
 }
 
 TempDir::~TempDir() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(mapgen::PathOf(path_), ignored);
 }
 
 std::string WriteMapFile(const TempDir& dir, const std::string& name,
@@ -31,7 +41,8 @@ std::string WriteMapFile(const TempDir& dir, const std::string& name,
 }
 
 void LoadOrFail(Types& model, const std::string& path) {
-    const auto result = LoadMap(model, path, std::filesystem::path(path).filename().string());
+    const std::u8string title = mapgen::PathOf(path).filename().u8string();
+    const auto result = LoadMap(model, path, std::string(title.begin(), title.end()));
     ASSERT_FALSE(result.error) << "could not load " << path;
 }
 

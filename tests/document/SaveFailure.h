@@ -1,0 +1,76 @@
+// SPDX-License-Identifier: MIT
+// A map loaded and changed everywhere, and the checks of a save that failed: shared by the
+// save failures of every system and those of one system only.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "document/MapFile.h"
+#include "support/MapFiles.h"
+
+namespace quarl {
+
+using mapgen::MakeMap;
+using mapgen::ReadBytes;
+using testing::LoadOrFail;
+using testing::TempDir;
+using testing::WriteMapFile;
+
+inline bool IsRecordByte(std::size_t offset, std::int32_t tileCount) {
+    if (offset < kHeaderSize) return false;
+    const std::size_t record = (offset - kHeaderSize) / kRecordSize;
+    const auto within = static_cast<int>((offset - kHeaderSize) % kRecordSize);
+    return record < static_cast<std::size_t>(tileCount) && within != 4 && within < 7;
+}
+
+class SaveFailureTest : public ::testing::Test {
+  protected:
+    SaveFailureTest() { StartUp(model); }
+
+    // A 20 x 30 map with trailing bytes, loaded and then changed everywhere.
+    std::string LoadAndEdit(const std::vector<std::uint8_t>& bytes) {
+        original = bytes;
+        std::string path = WriteMapFile(dir, "map.map", bytes);
+        LoadOrFail(model, path);
+        for (TileLayer* layer : {&model.TypeLayer, &model.LightLayer, &model.HeightLayer,
+                                 &model.DirLayer, &model.ObjectLayer, &model.UsageLayer}) {
+            // Every tile; the spare entry past the last tile is never saved.
+            for (std::int32_t i = 0; i < model.TileCount; ++i) (*layer)[i] ^= 0x5A;
+        }
+        return path;
+    }
+
+    // A failed save: reported, model as it was, file as long as it was, and every byte that
+    // is not one of the six of a record as it was.
+    void ExpectFailedSave(const std::string& path, const char* what) {
+        const Types before = model;
+        const auto result = SaveMap(model, io_ ? *io_ : system_);
+        EXPECT_EQ(result.error, kSaveError) << what;
+        EXPECT_FALSE(result.status) << what;
+        EXPECT_TRUE(model == before) << what;
+        ExpectOnlyRecordBytesChanged(path, what);
+    }
+
+    void ExpectOnlyRecordBytesChanged(const std::string& path, const char* what) {
+        const auto after = ReadBytes(path);
+        ASSERT_EQ(after.size(), original.size()) << what << ": never truncated, never grown";
+        for (std::size_t i = 0; i < after.size(); ++i) {
+            if (!IsRecordByte(i, model.TileCount)) {
+                ASSERT_EQ(after[i], original[i]) << what << " at byte " << i;
+            }
+        }
+    }
+
+    Types model;
+    TempDir dir;
+    std::vector<std::uint8_t> original;
+    SystemFileIo system_;
+    FileIo* io_ = nullptr;
+};
+
+}  // namespace quarl
