@@ -41,16 +41,19 @@ Widget* Place(Widget* widget, const char* name, int left, int top, int width, in
     return widget;
 }
 
+// The mode and arrow buttons' small serif face. MS Serif is a bitmap font of old Windows that
+// other systems lack; DejaVu Serif, compiled into the editor, gives the same captions on every
+// system.
 QFont SerifFont(qreal points) {
-    QFont font(QStringLiteral("MS Serif"));
+    QFont font(QStringLiteral("DejaVu Serif"));
     font.setStyleHint(QFont::Serif);
     font.setPointSizeF(points);
     return font;
 }
 
 // The font of every control whose font the layout does not give: labels, text boxes, combo
-// boxes, "Edit View" and the small view buttons. DejaVu Sans is on every Debian desktop
-// (fonts-dejavu-core), and at 9 pixels every label fits the part of its box that the text box
+// boxes, "Edit View" and the small view buttons. DejaVu Sans is compiled into the editor, and at
+// 9 pixels every label fits the part of its box that the text box
 // beside it leaves ("Editdir" takes 29 of 32 pixels) and three digits fit a value box. The
 // size is in pixels because the layout is: a font in points would grow past its box on a
 // desktop whose font resolution is above 96 dots per inch.

@@ -1,19 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Startup.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
-#include <QPainter>
-#include <QPixmap>
-#include <QSvgRenderer>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-
-// Resources of a static library are registered by hand; the macro must stand outside any
-// namespace.
-static void RegisterResources() {
-    Q_INIT_RESOURCE(resources);
-}
 
 namespace quarl::ui {
 
@@ -39,18 +31,18 @@ void UseWholeScaleFactors() {
 }
 
 QIcon EditorIcon() {
-    RegisterResources();
-    QSvgRenderer renderer(QStringLiteral(":/quarl-editor.svg"));
     QIcon icon;
     for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        renderer.render(&painter);
-        painter.end();
-        icon.addPixmap(pixmap);
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
     }
     return icon;
+}
+
+void LoadFonts() {
+    for (const char* face : {"DejaVuSans", "DejaVuSerif"}) {
+        QFontDatabase::addApplicationFont(
+            QStringLiteral(":/fonts/%1.ttf").arg(QLatin1String(face)));
+    }
 }
 
 }  // namespace quarl::ui

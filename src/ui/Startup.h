@@ -20,7 +20,10 @@ inline constexpr const char* kNoDisplay =
 // number of device pixels and equal cells look equal. Call before the application exists.
 void UseWholeScaleFactors();
 
-// The packaged icon, compiled in, drawn at the sizes window managers ask for.
+// The packaged icon, compiled in at the sizes window managers ask for.
 [[nodiscard]] QIcon EditorIcon();
+
+// Makes the fonts compiled into the editor known to Qt. Call once the application exists.
+void LoadFonts();
 
 }  // namespace quarl::ui

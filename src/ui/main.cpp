@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     }
     quarl::ui::UseWholeScaleFactors();
     QApplication app(argc, argv);
+    quarl::ui::LoadFonts();
     QApplication::setApplicationName(QStringLiteral("Quarl editor"));
     QApplication::setApplicationVersion(QStringLiteral(QUARL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("org.example.QuarlEditor"));

@@ -3,6 +3,7 @@
 // crisp cells at the scale the tests run at (ctest runs these at scale 1, 2 and 1.5).
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStyleOptionComboBox>
@@ -48,6 +49,9 @@ class WindowLookTest : public ::testing::Test, public WindowFixture {
 // Each label, caption, list item, three digits in each value box and each menu title,
 // measured with the font that its control really uses.
 TEST_F(WindowLookTest, EveryCaptionShowsWhole) {
+    // The faces compiled into the editor, not whatever the system would give in their place.
+    EXPECT_EQ(QFontInfo(Find("CmdDrawType")->font()).family(), "DejaVu Serif");
+    EXPECT_EQ(QFontInfo(Find("TxtX")->font()).family(), "DejaVu Sans");
     for (const auto* label : Client()->findChildren<QLabel*>()) {
         const QFontMetrics metrics(label->font());
         EXPECT_LE(metrics.horizontalAdvance(label->text()), VisibleWidth(label))
