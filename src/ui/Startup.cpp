@@ -1,6 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Startup.h"
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <xcb/xcb.h>
+#endif
+
+#include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <algorithm>
@@ -9,14 +15,51 @@
 
 namespace quarl::ui {
 
+namespace {
+
+#if defined(_WIN32)
+
+// Windows always has its desktop.
+bool DisplayServerAnswers() {
+    return true;
+}
+
+#else
+
+// Whether the Wayland compositor that WAYLAND_DISPLAY names has its socket.
+bool WaylandSocketExists() {
+    const QString name = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (name.isEmpty()) return false;
+    const QString path =
+        name.startsWith(u'/') ? name : qEnvironmentVariable("XDG_RUNTIME_DIR") + u'/' + name;
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+// Whether the X server that DISPLAY names accepts a connection; Qt would abort on one that
+// does not.
+bool XServerAnswers() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) return false;
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool answers = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return answers;
+}
+
+bool DisplayServerAnswers() {
+    return WaylandSocketExists() || XServerAnswers();
+}
+
+#endif
+
+}  // namespace
+
 bool HasDisplay(int argc, char** argv) {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        if (!qEnvironmentVariableIsEmpty(name)) return true;
-    }
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return true;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "-platform") == 0) return true;
     }
-    return false;
+    return DisplayServerAnswers();
 }
 
 void UseWholeScaleFactors() {

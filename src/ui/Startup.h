@@ -12,8 +12,9 @@ inline constexpr const char* kNoDisplay =
     "quarl-editor needs a desktop or a virtual display to show its window; without one, "
     "start it as: xvfb-run -a quarl-editor\n";
 
-// Whether a display or a Qt platform was named (DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM or
-// Qt's -platform option); without one Qt would abort.
+// Whether the window has somewhere to go: a Qt platform chosen (QT_QPA_PLATFORM or Qt's
+// -platform option), a Wayland compositor or an X server that answers, or the Windows desktop.
+// Without one Qt would abort.
 [[nodiscard]] bool HasDisplay(int argc, char** argv);
 
 // Rounds the scale factor to a whole number, so that every pixel of the map area is a whole
