@@ -171,7 +171,9 @@ Quarl::Quarl(std::unique_ptr<WindowDialogs> dialogs, std::unique_ptr<RandomSourc
     StartUp(model_);
     EDITBOX->setCurrentIndex(0);
     SIZEBOX->setCurrentIndex(0);
-    resize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    // The menu bar takes the height it needs at this width, which on some styles is more than
+    // its size hint says.
+    resize(kClientWidth, kClientHeight + menuBar()->heightForWidth(kClientWidth));
 }
 
 Quarl::~Quarl() = default;

@@ -37,26 +37,24 @@ TEST_F(SaveFailureTest, AReadOnlyFile) {
     EXPECT_EQ(ReadBytes(path), original);
 }
 
-// The map was loaded from a drive that is gone when it is saved, as a removed stick's is.
-TEST_F(SaveFailureTest, ADriveThatWentAway) {
-    WriteMapFile(dir, "stick.map", MakeMap({.width = 4, .height = 4}));
-    wchar_t drive[] = L"Q:";
+// A map on a drive that is gone, as a removed stick's is: it does not load, and a map loaded
+// from it is not saved.
+TEST_F(SaveFailureTest, ADriveThatIsGone) {
     const DWORD used = ::GetLogicalDrives();
-    for (wchar_t letter = L'Z'; letter > L'D'; --letter) {
-        if ((used & (1u << (letter - L'A'))) == 0) {
-            drive[0] = letter;
-            break;
-        }
-    }
-    ASSERT_TRUE(::DefineDosDeviceW(0, drive, Wide(dir.File("")).c_str()));
-    std::string letter(1, static_cast<char>(drive[0]));
-    const std::string path = letter + ":\\stick.map";
-    LoadOrFail(model, path);
-    ASSERT_TRUE(::DefineDosDeviceW(DDD_REMOVE_DEFINITION, drive, nullptr));
+    char letter = 'Z';
+    while (letter > 'D' && (used & (1u << (letter - 'A'))) != 0) --letter;
+    ASSERT_GT(letter, 'D') << "no free drive letter";
+    const std::string gone = std::string(1, letter) + ":\\maps\\stick.map";
     const Types before = model;
-    const auto result = SaveMap(model);
-    EXPECT_EQ(result.error, kSaveError);
+    const auto load = LoadMap(model, gone, "stick.map");
+    EXPECT_EQ(load.error, kLoadError);
     EXPECT_TRUE(model == before);
+
+    LoadAndEdit(MakeMap({.width = 4, .height = 4}));
+    model.FileName = gone;  // the drive the map came from went away
+    const Types edited = model;
+    EXPECT_EQ(SaveMap(model).error, kSaveError);
+    EXPECT_TRUE(model == edited);
 }
 
 }  // namespace

@@ -1,0 +1,50 @@
+# SPDX-License-Identifier: MIT
+# What the Windows zip and installer hold: the editor and quarl-mapgen, the Qt libraries and
+# plugins they load, the MinGW runtime, the licences of everything shipped, and a README.
+find_package(Qt6 REQUIRED COMPONENTS Widgets)
+install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets>
+        DESTINATION .)
+install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
+install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
+
+# The compiler's runtime, found where the compiler itself finds it.
+foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                  OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT EXISTS "${path}")
+    message(FATAL_ERROR "The MinGW runtime ${dll} is not to be found")
+  endif()
+  install(FILES ${path} DESTINATION .)
+endforeach()
+
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION licences RENAME quarl-editor.txt)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION licences
+        RENAME quarl-editor-and-dejavu-fonts.txt)
+install(FILES /usr/share/doc/libqt6core6/copyright DESTINATION licences RENAME qt.txt)
+install(FILES /usr/share/doc/gcc-mingw-w64-base/copyright DESTINATION licences
+        RENAME gcc-runtime.txt)
+install(FILES /usr/share/doc/mingw-w64-x86-64-dev/copyright DESTINATION licences
+        RENAME mingw-w64-runtime.txt)
+install(FILES /usr/share/common-licenses/LGPL-3 DESTINATION licences RENAME LGPL-3.txt)
+install(FILES /usr/share/common-licenses/GPL-3 DESTINATION licences RENAME GPL-3.txt)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/README-windows.txt DESTINATION . RENAME README.txt)
+
+set(CPACK_GENERATOR ZIP NSIS)
+set(CPACK_PACKAGE_NAME quarl-editor)
+set(CPACK_PACKAGE_VENDOR "The Quarl editor developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Editor for the tile maps of a strategy game")
+set(CPACK_PACKAGE_FILE_NAME quarl-editor-${PROJECT_VERSION}-win64)
+set(CPACK_PACKAGE_INSTALL_DIRECTORY "Quarl editor")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_PACKAGE_EXECUTABLES quarl-editor "Quarl editor")
+set(CPACK_STRIP_FILES ON)
+# Debian's makensis makes 32-bit installers unless told otherwise, and Wine runs only 64-bit.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+set(CPACK_NSIS_PACKAGE_NAME "Quarl editor")
+set(CPACK_NSIS_DISPLAY_NAME "Quarl editor ${PROJECT_VERSION}")
+set(CPACK_NSIS_MUI_ICON ${CMAKE_BINARY_DIR}/src/ui/quarl-editor.ico)
+set(CPACK_NSIS_MUI_UNIICON ${CMAKE_BINARY_DIR}/src/ui/quarl-editor.ico)
+set(CPACK_NSIS_INSTALLED_ICON_NAME quarl-editor.exe)
+set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+include(CPack)
