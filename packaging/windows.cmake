@@ -29,6 +29,17 @@ install(FILES /usr/share/common-licenses/LGPL-3 DESTINATION licences RENAME LGPL
 install(FILES /usr/share/common-licenses/GPL-3 DESTINATION licences RENAME GPL-3.txt)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/README-windows.txt DESTINATION . RENAME README.txt)
 
+# Debian's MinGW runtime comes with its debugging information (libstdc++ alone is 23 MB with
+# it): every program and library is stripped as it is installed.
+find_program(MINGW_STRIP x86_64-w64-mingw32-strip REQUIRED)
+install(CODE "
+  file(GLOB_RECURSE binaries \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/*.exe\"
+                             \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/*.dll\")
+  foreach(binary \${binaries})
+    execute_process(COMMAND ${MINGW_STRIP} --strip-unneeded \${binary} COMMAND_ERROR_IS_FATAL ANY)
+  endforeach()
+")
+
 set(CPACK_GENERATOR ZIP NSIS)
 set(CPACK_PACKAGE_NAME quarl-editor)
 set(CPACK_PACKAGE_VENDOR "The Quarl editor developers")
@@ -37,7 +48,6 @@ set(CPACK_PACKAGE_FILE_NAME quarl-editor-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "Quarl editor")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_EXECUTABLES quarl-editor "Quarl editor")
-set(CPACK_STRIP_FILES ON)
 # Debian's makensis makes 32-bit installers unless told otherwise, and Wine runs only 64-bit.
 set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
@@ -47,4 +57,5 @@ set(CPACK_NSIS_MUI_ICON ${CMAKE_BINARY_DIR}/src/ui/quarl-editor.ico)
 set(CPACK_NSIS_MUI_UNIICON ${CMAKE_BINARY_DIR}/src/ui/quarl-editor.ico)
 set(CPACK_NSIS_INSTALLED_ICON_NAME quarl-editor.exe)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/cpack-windows.cmake)
 include(CPack)

@@ -74,10 +74,20 @@ file_menu_item() {
     xdotool key Return
 }
 
+# A path as the open dialog takes it: Wine's Windows dialog wants its drive Z: for the root.
+dialog_path() {
+    if [ -n "${QUARL_WINDOWS_PATHS:-}" ]; then
+        local path=${1//\//\\}
+        echo "Z:$path"
+    else
+        echo "$1"
+    fi
+}
+
 load_map() {
     file_menu_item 1
     wait_for "the open dialog" xdotool search --onlyvisible --name '^Load Map$'
     xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Load Map$' | head -1)" || true
-    xdotool type --delay 5 "$1"
+    xdotool type --delay 5 "$(dialog_path "$1")"
     xdotool key Return
 }

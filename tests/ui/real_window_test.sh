@@ -156,6 +156,10 @@ xdotool mousemove "$(tile_x 20)" "$(tile_y 3)"
 xdotool mousemove $(($(tile_x 20) + 1)) $(($(tile_y 3) + 1))
 xdotool key space
 wait_for "the blue mark" pixel_is $((bx + 19 * CW + 16)) $((by + 2 * CH + 24)) 0000FF
+# The window as the map maker sees it now, kept where QUARL_SCREENSHOT says.
+if [ -n "${QUARL_SCREENSHOT:-}" ]; then
+    import -window "$(xdotool search --onlyvisible --name '^Quarl editor$' | head -n 1)" "$QUARL_SCREENSHOT"
+fi
 
 file_menu_item 2
 wait_for "the save status" status_is "Saved map as: real.map"
