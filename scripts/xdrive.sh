@@ -1,7 +1,13 @@
 # SPDX-License-Identifier: MIT
-# Drives the editor in a real window under Xvfb as a person would. Sourced by the real-window
-# test and the screenshot script; needs xvfb, xdotool, imagemagick and xclip.
-# The caller sets `work` to a scratch folder and `pids` to an array before sourcing.
+# Drives the editor in a real window under Xvfb as a person would. Sourced by the tests that
+# start programs under Xvfb and the screenshot and Windows scripts; needs xvfb, xdotool,
+# imagemagick and xclip.
+# Sourcing it makes `work`, a scratch folder, and `pids`, the processes to end: both go when
+# the sourcing script exits.
+
+work=$(mktemp -d)
+pids=()
+trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 
 fail() {
     echo "FAIL: $*" >&2

@@ -79,22 +79,24 @@ process = subprocess.Popen([editor])
 try:
     app = wait_for("the editor on the accessibility bus", the_application)
     window = wait_for("the window", lambda: next(
-        (w for w in children(app) if w.getRoleName() == "frame" and w.name == "Quarl editor"),
+        (w for w in children(app) if w.getRole() == pyatspi.ROLE_FRAME and w.name == "Quarl editor"),
         None))
     client = wait_for("the client area", lambda: next(
-        (c for c in children(window) if c.getRoleName() == "filler"), None))
+        (c for c in children(window) if c.getRole() == pyatspi.ROLE_FILLER), None))
     controls = children(client)
 
     # --- Every control by role and name, the captions exactly, and nothing else.
     expected = sorted(
-        [("label", n) for n in ["Value:", "Edit Value", "dir", "Editdir"]]
-        + [("text", n) for n in ["Status", "Value", "Edit value", "Column", "Row", "Direction",
-                                 "Edit direction"]]
-        + [("push button", n) for n in BUTTONS]
-        + [("combo box", "Ore"), ("combo box", "Brush size"), ("table", "Map")])
-    seen = sorted((c.getRoleName(), c.name) for c in controls)
+        [(pyatspi.ROLE_LABEL, n) for n in ["Value:", "Edit Value", "dir", "Editdir"]]
+        + [(pyatspi.ROLE_TEXT, n) for n in ["Status", "Value", "Edit value", "Column", "Row",
+                                            "Direction", "Edit direction"]]
+        + [(pyatspi.ROLE_PUSH_BUTTON, n) for n in BUTTONS]
+        + [(pyatspi.ROLE_COMBO_BOX, "Ore"), (pyatspi.ROLE_COMBO_BOX, "Brush size"),
+           (pyatspi.ROLE_TABLE, "Map")])
+    seen = sorted((c.getRole(), c.name) for c in controls)
     if seen != expected:
-        fail("the controls are %s, expected %s" % (seen, expected))
+        fail("the controls are %s, expected %s" % (
+            [(c.getRoleName(), c.name) for c in controls], [(str(r), n) for r, n in expected]))
     by_name = {c.name: c for c in controls}
     for label, box in [("Value:", "Value"), ("Edit Value", "Edit value"), ("dir", "Direction"),
                        ("Editdir", "Edit direction")]:
@@ -110,7 +112,7 @@ try:
             fail("%s has %s selected, not %s" % (combo, selected, item))
 
     # --- Load through the menu and the open dialog; the status line reads the map's size.
-    menus = children(next(c for c in children(window) if c.getRoleName() == "menu bar"))
+    menus = children(next(c for c in children(window) if c.getRole() == pyatspi.ROLE_MENU_BAR))
     load = children(children(menus[0])[0])[0]
     if load.name != "Load Map":
         fail("the first item of the File menu is %r" % load.name)

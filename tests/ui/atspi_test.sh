@@ -7,9 +7,6 @@ set -euo pipefail
 editor=$1
 mapgen=$2
 
-work=$(mktemp -d)
-pids=()
-trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xdrive.sh"
 
 "$mapgen" "$work/access.map" 30 12 --pattern random --seed 9

@@ -9,9 +9,6 @@
 set -uo pipefail
 editor=$1
 
-work=$(mktemp -d)
-pids=()
-trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xdrive.sh"
 start_xvfb
 live=$DISPLAY

@@ -8,9 +8,6 @@ set -euo pipefail
 build=$1
 close_window=$2
 
-work=$(mktemp -d)
-pids=()
-trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xdrive.sh"
 
 (cd "$build" && cpack -G DEB -B "$work/package" >"$work/cpack.log" 2>&1) ||

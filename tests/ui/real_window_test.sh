@@ -11,14 +11,6 @@ set -euo pipefail
 editor=$1
 mapgen=$2
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/xdrive.sh"
 
 # --- The map: 30 x 12 random tiles (cells of 33 x 48 pixels), trailing bytes after them.
