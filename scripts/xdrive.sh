@@ -94,6 +94,17 @@ load_map() {
     file_menu_item 1
     wait_for "the open dialog" xdotool search --onlyvisible --name '^Load Map$'
     xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Load Map$' | head -1)" || true
-    xdotool type --delay 5 "$(dialog_path "$1")"
+    # A busy machine may show the dialog before its name box takes keys: type until the box
+    # holds the whole path.
+    wait_for "the path in the open dialog" type_path "$(dialog_path "$1")"
     xdotool key Return
+}
+
+# Home and Shift+End select the whole box, in Qt's boxes and in Windows' own, which take no
+# Ctrl+A.
+type_path() {
+    xdotool key --clearmodifiers End shift+Home
+    xdotool type --delay 5 "$1"
+    xdotool key --clearmodifiers End shift+Home ctrl+c
+    [ "$(timeout 2 xclip -o -selection clipboard 2>/dev/null)" = "$1" ]
 }
