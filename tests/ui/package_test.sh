@@ -41,8 +41,8 @@ if appstreamcli --version | grep -q 'version: [1-9]' && grep -q '^I:' <<<"$appst
     echo "$appstream"
     fail "AppStream has infos about the metainfo"
 fi
-manual=$(man -l "$root/usr/share/man/man1/quarl-editor.1.gz")
-grep -q "edit the tile maps" <<<"$manual" ||
+manual=$(man -l "$root/usr/share/man/man1/quarl-editor.1.gz") &&
+    grep -q "edit the tile maps" <<<"$manual" ||
     fail "the manual page does not show"
 "$root/usr/bin/quarl-mapgen" "$work/empty.map" 30 20 --pattern zero &&
     [ "$(stat -c %s "$work/empty.map")" -eq $((8 + 23 * 600)) ] ||
