@@ -37,6 +37,16 @@ bool IsInterpreted(std::size_t offset, std::int32_t tileCount) {
            std::end(kInterpreted);
 }
 
+// The real file, said to be 2 GiB long: more than the 32-bit file size holds.
+class TwoGiBFileIo final : public SystemFileIo {
+  public:
+    bool RegularFileSize(FileId file, std::int64_t& size) override {
+        const bool known = SystemFileIo::RegularFileSize(file, size);
+        size = std::int64_t{1} << 31;
+        return known;
+    }
+};
+
 class MapFileTest : public ::testing::Test {
   protected:
     MapFileTest() { StartUp(model); }
@@ -163,6 +173,9 @@ TEST_F(MapFileTest, EveryFailedLoadLeavesThePreviousMap) {
         EXPECT_EQ(LoadMap(model, path, "x").error, kLoadError) << path;
         EXPECT_TRUE(model == before) << path;
     }
+    TwoGiBFileIo twoGiB;
+    EXPECT_EQ(LoadMap(model, good, "good.map", twoGiB).error, kLoadError);
+    EXPECT_TRUE(model == before) << "2 GiB";
 
     // Save still goes into the file the map came from, and a good load works again.
     EXPECT_EQ(SaveMap(model).status, "Saved map as: good.map");

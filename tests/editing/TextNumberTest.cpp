@@ -14,6 +14,10 @@ TEST(TextNumberTest, RoundsHalvesToEven) {
     EXPECT_EQ(ReadRoundedNumber("3.5"), 4);
     EXPECT_EQ(ReadRoundedNumber("3.50001"), 4);
     EXPECT_EQ(ReadRoundedNumber("2.50001"), 3);
+    EXPECT_EQ(ReadRoundedNumber("2.51"), 3);
+    EXPECT_EQ(ReadRoundedNumber("2.50"), 2);
+    EXPECT_EQ(ReadRoundedNumber("3.50"), 4);
+    EXPECT_EQ(ReadRoundedNumber("76.500001"), 77);
     EXPECT_EQ(ReadRoundedNumber("2.4999"), 2);
     EXPECT_EQ(ReadRoundedNumber("-2.5"), -2);
     EXPECT_EQ(ReadRoundedNumber("-3.5"), -4);
@@ -27,7 +31,7 @@ TEST(TextNumberTest, RoundsHalvesToEven) {
 
 TEST(TextNumberTest, RefusesWhatIsNoNumber) {
     for (const char* text : {"", " ", "abc", "1a", "1.2.3", "--1", "+", ".", "1 2", "0x10", "1e3",
-                             "\u22121", "12345678901"}) {
+                             "\u22121", "12345678901", "4294967296"}) {
         EXPECT_FALSE(ReadRoundedNumber(text)) << text;
     }
 }

@@ -137,6 +137,7 @@ TEST_F(WindowLookTest, EveryControlHasANameAndATooltip) {
 // Every pixel of the canvas is the same whole number of device pixels, and the pointer reads
 // out the tile drawn under it.
 TEST_F(WindowLookTest, CellsAreCrispAndThePointerFindsTheTileDrawnUnderIt) {
+    EXPECT_EQ(Client()->size(), QSize(1016, 689)) << "just the whole map area, at any scale";
     const qreal ratio = Buf()->devicePixelRatioF();
     ASSERT_EQ(ratio, std::round(ratio)) << "a whole scale factor";
     const auto scale = static_cast<int>(ratio);
