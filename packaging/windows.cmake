@@ -27,7 +27,10 @@ install(FILES /usr/share/doc/mingw-w64-x86-64-dev/copyright DESTINATION licences
         RENAME mingw-w64-runtime.txt)
 install(FILES /usr/share/common-licenses/LGPL-3 DESTINATION licences RENAME LGPL-3.txt)
 install(FILES /usr/share/common-licenses/GPL-3 DESTINATION licences RENAME GPL-3.txt)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/README-windows.txt DESTINATION . RENAME README.txt)
+# With Windows' line ends, which every Notepad shows as lines.
+configure_file(${PROJECT_SOURCE_DIR}/packaging/README-windows.txt ${CMAKE_BINARY_DIR}/README.txt
+               @ONLY NEWLINE_STYLE CRLF)
+install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
 
 # Debian's MinGW runtime comes with its debugging information (libstdc++ alone is 23 MB with
 # it): every program and library is stripped as it is installed.
@@ -48,6 +51,8 @@ set(CPACK_PACKAGE_FILE_NAME quarl-editor-${PROJECT_VERSION}-win64)
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "Quarl editor")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGE_EXECUTABLES quarl-editor "Quarl editor")
+# The Start-menu entry points where the programs are: beside their libraries, not in bin.
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 # Debian's makensis makes 32-bit installers unless told otherwise, and Wine runs only 64-bit.
 set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
