@@ -22,3 +22,8 @@ install_packages() {
 
 build_packages=(cmake make g++ pkg-config dpkg-dev qt6-base-dev libgl-dev libx11-dev libxcb1-dev libgtest-dev libgmock-dev
                 libbenchmark-dev fonts-dejavu-core librsvg2-bin)
+
+# The project's one version, as CMakeLists.txt gives it.
+project_version() {
+    sed -n 's/^project(QuarlEditor VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt"
+}

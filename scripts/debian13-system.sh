@@ -1,0 +1,48 @@
+# SPDX-License-Identifier: MIT
+# Sourced by scripts/debian13 and scripts/release, after common.sh: a Debian 13 system made with
+# debootstrap, kept in QUARL_DEBIAN13_ROOT (default /var/cache/quarl-editor/debian13) for later
+# runs, and made ready to chroot into. Needs root, as debootstrap and chroot do.
+
+[ "$(id -u)" -eq 0 ] || { echo "$(basename "$0") needs root (debootstrap, chroot)" >&2; exit 1; }
+install_packages debootstrap rsync
+
+system=${QUARL_DEBIAN13_ROOT:-/var/cache/quarl-editor/debian13}
+mirror=${QUARL_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+system_mounts=()
+
+# Ends what was left running inside, then unmounts in reverse order.
+leave_debian13() {
+    for pid in $(ls /proc | grep -E '^[0-9]+$'); do
+        [ "$(readlink "/proc/$pid/root" 2>/dev/null)" = "$system" ] && kill -9 "$pid" 2>/dev/null
+    done
+    local i
+    for ((i = ${#system_mounts[@]} - 1; i >= 0; i--)); do
+        umount -l "${system_mounts[$i]}" 2>/dev/null || true
+    done
+    system_mounts=()
+}
+
+# Makes the system when it is not there yet and mounts what programs inside need; the caller
+# calls leave_debian13 when it is done.
+enter_debian13() {
+    if [ ! -f "$system/.quarl-ready" ]; then
+        echo "== Make a Debian 13 system in $system"
+        rm -rf "$system"
+        mkdir -p "$(dirname "$system")"
+        debootstrap --variant=minbase trixie "$system" "$mirror"
+        touch "$system/.quarl-ready"
+    fi
+    local dir
+    for dir in proc sys dev dev/pts; do
+        mkdir -p "$system/$dir"
+        mount --bind "/$dir" "$system/$dir"
+        system_mounts+=("$system/$dir")
+    done
+    cp -L /etc/resolv.conf "$system/etc/resolv.conf"
+}
+
+# Runs a bash command in the system as root, with a clean environment.
+in_debian13() {
+    chroot "$system" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb \
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin bash -c "$1"
+}

@@ -1,0 +1,48 @@
+# SPDX-License-Identifier: MIT
+# Sourced by scripts/windows and scripts/release, after common.sh: Qt for MinGW-w64 and the
+# cross-build for 64-bit Windows.
+# Qt for MinGW comes from ../shared/windows when it is there; otherwise it is built from
+# Debian's source (about 45 minutes) into the cache folder, once.
+
+install_packages cmake ninja-build g++-mingw-w64-x86-64-posix googletest qt6-base-dev \
+    qt6-base-dev-tools librsvg2-bin icoutils fonts-dejavu-core nsis unzip
+
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/quarl-editor
+qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev | sed 's/+dfsg.*//')
+qt=$cache/qt6-mingw-$qt_version
+
+# Makes Qt for MinGW ready in $qt.
+prepare_qt_mingw() {
+    local shared=$root/../shared/windows/qt-$qt_version-mingw-w64.tar.xz
+    echo "== Qt $qt_version for MinGW-w64"
+    [ -f "$qt/lib/cmake/Qt6/Qt6Config.cmake" ] && return 0
+    rm -rf "$qt" "$cache/qt6-mingw"
+    mkdir -p "$cache"
+    if [ -f "$shared" ]; then
+        tar xJf "$shared" -C "$cache"
+        mv "$cache/qt6-mingw" "$qt"
+        return 0
+    fi
+    echo "No prebuilt Qt at $shared: building it from Debian's source"
+    install_packages dpkg-dev
+    if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/; then
+        sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
+            >/etc/apt/sources.list.d/quarl-deb-src.sources
+        apt-get update -qq
+    fi
+    mkdir -p "$cache/qt-source"
+    (cd "$cache/qt-source" && apt-get source --download-only qt6-base)
+    "$root/scripts/build-qt-mingw" "$qt" "$cache/qt-source"
+}
+
+# Configures BUILD-DIR as a Release build for Windows, with any further cmake options, and
+# builds it.
+cross_build() {
+    local build=$1
+    shift
+    cmake -G Ninja -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUARL_BUILD_BENCH=OFF \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DQT_MINGW_PREFIX="$qt" \
+        -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr \
+        -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake "$@"
+    cmake --build "$build" -j"$(nproc)"
+}
