@@ -54,7 +54,9 @@ set(CPACK_PACKAGE_EXECUTABLES quarl-editor "Quarl editor")
 # The Start-menu entry points where the programs are: beside their libraries, not in bin.
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 # Debian's makensis makes 32-bit installers unless told otherwise, and Wine runs only 64-bit.
-set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+# The installer keeps no file times, which would be the times of this build: the same source
+# makes the same installer.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode\nSetDateSave off")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
 set(CPACK_NSIS_PACKAGE_NAME "Quarl editor")
 set(CPACK_NSIS_DISPLAY_NAME "Quarl editor ${PROJECT_VERSION}")
