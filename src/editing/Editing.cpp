@@ -118,19 +118,26 @@ Readout MouseMove(EditContext& context, int buttons, double x, double y, const C
     return readout;
 }
 
-void KeyDown(EditContext& context, int key, const Controls& controls) {
-    Types& model = context.model;
-    if (key != kSpaceKey || !model.IsLoaded()) return;
+std::optional<TilePos> KeyTile(const Types& model, const Controls& controls) {
     const auto col = ReadRoundedNumber(controls.TxtX);
     const auto row = ReadRoundedNumber(controls.TxtY);
-    if (!col || !row || !model.OnMap(*col, *row)) return;
-    const auto direction = ReadByte(controls.TxtEditDir);
-    if (!direction) return;
+    if (!col || !row || !model.OnMap(*col, *row)) return std::nullopt;
+    return TilePos{static_cast<std::int16_t>(*col), static_cast<std::int16_t>(*row)};
+}
 
-    model.DirLayer[static_cast<std::size_t>(model.TileIndex(*col, *row))] = *direction;
+std::optional<TilePos> KeyDown(EditContext& context, int key, const Controls& controls) {
+    Types& model = context.model;
+    if (key != kSpaceKey) return std::nullopt;
+    const auto tile = KeyTile(model, controls);
+    if (!tile) return std::nullopt;
+    const auto direction = ReadByte(controls.TxtEditDir);
+    if (!direction) return std::nullopt;
+
+    model.DirLayer[static_cast<std::size_t>(model.TileIndex(tile->col, tile->row))] = *direction;
     // Only the mark: in the direction view the cell keeps its old colour until a repaint.
     const CellGeometry geometry = CellSize(model, context.canvas.Width(), context.canvas.Height());
-    if (geometry.IsDrawable()) DrawDirMark(context.canvas, model, geometry, *col, *row);
+    if (geometry.IsDrawable()) DrawDirMark(context.canvas, model, geometry, tile->col, tile->row);
+    return tile;
 }
 
 namespace {

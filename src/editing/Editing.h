@@ -54,8 +54,11 @@ struct EditContext {
 [[nodiscard]] Readout MouseMove(EditContext& context, int buttons, double x, double y,
                                 const Controls& controls);
 
-// A key went down while the map area had the focus.
-void KeyDown(EditContext& context, int key, const Controls& controls);
+// The tile that Column and Row name, when it lies on the map: the tile of the Space command.
+[[nodiscard]] std::optional<TilePos> KeyTile(const Types& model, const Controls& controls);
+
+// A key went down while the map area had the focus. Returns the tile whose direction it set.
+std::optional<TilePos> KeyDown(EditContext& context, int key, const Controls& controls);
 
 // A tile in words, as a screen reader says it: "column 5, row 7, height 120, direction 2".
 // The value of the layer on show is left out before the first mode and in the direction view,

@@ -7,6 +7,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/Accessible.h"
+
 namespace quarl::ui {
 
 MapArea::MapArea(const Canvas& canvas, const Types& model, QWidget* parent)
@@ -36,13 +38,37 @@ void MapArea::ViewChanged() {
 void MapArea::SetCurrentTile(TilePos tile) {
     if (tile == current_) return;
     current_ = tile;
-    if (!QAccessible::isActive() || !hasFocus()) return;
+    if (hasFocus()) TellCurrentTile();
+}
+
+void MapArea::TileChanged(TilePos tile) {
+    const int cell = CellIndex(tile);
+    if (!QAccessible::isActive() || cell < 0) return;
+    QAccessibleEvent name(this, QAccessible::NameChanged);
+    name.setChild(cell);
+    QAccessible::updateAccessibility(&name);
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+    // Orca 43, of the systems that have Qt 6.4, says no change of a cell's name, not even of the
+    // cell it is on: the new words are announced as well.
+    if (tile == current_ && hasFocus()) {
+        Announce(this, name.accessibleInterface()->text(QAccessible::Name));
+    }
+#endif
+}
+
+int MapArea::CellIndex(TilePos tile) const {
     const TileSpan span = TilesOnShow();
     const int row = tile.row - span.firstRow;
     const int col = tile.col - span.firstCol;
-    if (row < 0 || row >= span.rows || col < 0 || col >= span.cols) return;
+    if (row < 0 || row >= span.rows || col < 0 || col >= span.cols) return -1;
+    return row * span.cols + col;
+}
+
+void MapArea::TellCurrentTile() {
+    const int cell = CellIndex(current_);
+    if (!QAccessible::isActive() || !hasFocus() || cell < 0) return;
     QAccessibleEvent focus(this, QAccessible::Focus);
-    focus.setChild(row * span.cols + col);
+    focus.setChild(cell);
     QAccessible::updateAccessibility(&focus);
 }
 
@@ -88,8 +114,21 @@ void MapArea::mousePressEvent(QMouseEvent* event) {
 }
 
 void MapArea::mouseMoveEvent(QMouseEvent* event) {
+    if (event->position() == lastMove_) return;
+    lastMove_ = event->position();
     const QPointF at = CanvasPosition(event->position());
     emit Moved(static_cast<int>(event->buttons()), at.x(), at.y());
+}
+
+void MapArea::focusInEvent(QFocusEvent* event) {
+    QFrame::focusInEvent(event);
+    emit FocusEntered();
+}
+
+void MapArea::EnterAt(std::optional<TilePos> wanted) {
+    if (wanted && CellIndex(*wanted) >= 0) current_ = *wanted;
+    // After Qt has told the screen reader of the map's own focus, which it does after this.
+    QMetaObject::invokeMethod(this, &MapArea::TellCurrentTile, Qt::QueuedConnection);
 }
 
 void MapArea::keyPressEvent(QKeyEvent* event) {

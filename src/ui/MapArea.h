@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QFrame>
+#include <optional>
 
 #include "document/Types.h"
 #include "view/Canvas.h"
@@ -26,6 +27,11 @@ class MapArea final : public QFrame {
     void ViewChanged();
     // The readout names another tile.
     void SetCurrentTile(TilePos tile);
+    // The map has just got the focus: the wanted tile, when it is on show, becomes the current
+    // one; the screen reader is told the current tile.
+    void EnterAt(std::optional<TilePos> wanted);
+    // A tile's words changed under the screen reader's eyes.
+    void TileChanged(TilePos tile);
 
     [[nodiscard]] const Types& Model() const { return model_; }
     [[nodiscard]] TilePos CurrentTile() const { return current_; }
@@ -37,20 +43,28 @@ class MapArea final : public QFrame {
     void Pressed(int button, double x, double y);
     void Moved(int buttons, double x, double y);
     void KeyPressed(int key);
+    void FocusEntered();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
   private:
     [[nodiscard]] QPointF CanvasPosition(const QPointF& position) const;
     [[nodiscard]] CellGeometry Geometry() const;
+    // The tile's index among the cells on show, or -1.
+    [[nodiscard]] int CellIndex(TilePos tile) const;
+    void TellCurrentTile();
 
     const Canvas& canvas_;
     const Types& model_;
     TilePos current_;
+    // Where the last move was reported: Qt also sends moves that move nothing, when a window
+    // appears or takes a grab, and those must not take the focus from a menu.
+    QPointF lastMove_{-1, -1};
 };
 
 }  // namespace quarl::ui

@@ -119,16 +119,6 @@ void Label(QWidget* client, const char* name, const char* caption, int left, int
     Decoration(label);
 }
 
-// A screen reader reads a combo box's choice as the selected item of its list, which Qt selects
-// only when the list pops up: keep it selected all the time.
-void SelectCurrentInList(QComboBox* box) {
-    auto select = [box](int index) {
-        box->view()->setCurrentIndex(box->model()->index(index, box->modelColumn()));
-    };
-    QObject::connect(box, &QComboBox::currentIndexChanged, box, select);
-    select(box->currentIndex());
-}
-
 struct ModeButtonLayout {
     const char* name;
     const char* caption;
@@ -238,7 +228,7 @@ void Quarl::BuildControls(QWidget* client) {
     SIZEBOX = Describe(Place(new QComboBox(client), "SIZEBOX", 10800, 840, 1575, 315), "Brush size",
                        "Brush size");
     for (int n = 1; n <= 7; ++n) SIZEBOX->addItem(QStringLiteral("%1 X %1").arg(n));
-    for (QComboBox* box : {EDITBOX, SIZEBOX}) SelectCurrentInList(box);
+    for (QComboBox* box : {EDITBOX, SIZEBOX}) KeepChoiceSelected(box);
 
     // No tooltip: it would cover the map while the map maker paints.
     BUF = Describe(Place(new MapArea(canvas_, model_, client), "BUF", 120, 1320, 15120, 9015),
@@ -249,6 +239,7 @@ void Quarl::BuildControls(QWidget* client) {
     connect(BUF, &MapArea::Pressed, this, &Quarl::MapPressed);
     connect(BUF, &MapArea::Moved, this, &Quarl::MapMoved);
     connect(BUF, &MapArea::KeyPressed, this, &Quarl::MapKey);
+    connect(BUF, &MapArea::FocusEntered, this, &Quarl::MapFocused);
 }
 
 void Quarl::BuildMenus() {
@@ -365,8 +356,13 @@ void Quarl::MapMoved(int buttons, double x, double y) {
 
 void Quarl::MapKey(int key) {
     EditContext context{model_, canvas_, *random_};
-    KeyDown(context, key, ReadControls());
+    const auto changed = KeyDown(context, key, ReadControls());
     RefreshMap();
+    if (changed) BUF->TileChanged(*changed);
+}
+
+void Quarl::MapFocused() {
+    BUF->EnterAt(KeyTile(model_, ReadControls()));
 }
 
 }  // namespace quarl::ui

@@ -248,7 +248,7 @@ TEST_F(EditingTest, SpaceSetsTheDirectionOfTheReadoutTile) {
     controls.TxtX = "3";
     controls.TxtY = "4";
     controls.TxtEditDir = "1";
-    KeyDown(context, kSpaceKey, controls);
+    EXPECT_EQ(KeyDown(context, kSpaceKey, controls), (TilePos{3, 4}));
     EXPECT_EQ(model.DirLayer[At(3, 4)], 1);
     EXPECT_EQ(MarkPixel(3, 4), ToPixel(0xFF0000));
     EXPECT_EQ(CellPixel(3, 4), Canvas::kBackground) << "only the mark is drawn";
@@ -261,7 +261,7 @@ TEST_F(EditingTest, SpaceSetsTheDirectionOfTheReadoutTile) {
     EXPECT_EQ(MarkPixel(3, 4), ToPixel(0xFFFFFF));
 
     controls.TxtEditDir = "2.5";
-    KeyDown(context, 'A', controls);
+    EXPECT_FALSE(KeyDown(context, 'A', controls));
     EXPECT_EQ(model.DirLayer[At(3, 4)], 30) << "only Space acts";
     KeyDown(context, kSpaceKey, controls);
     EXPECT_EQ(model.DirLayer[At(3, 4)], 2);
@@ -278,7 +278,7 @@ TEST_F(EditingTest, SpaceIgnoresBadTexts) {
         controls.TxtX = x;
         controls.TxtY = y;
         controls.TxtEditDir = dir;
-        KeyDown(context, kSpaceKey, controls);
+        EXPECT_FALSE(KeyDown(context, kSpaceKey, controls)) << x << " " << y << " " << dir;
         EXPECT_TRUE(model == before) << x << " " << y << " " << dir;
     }
     controls.TxtX = "100";
