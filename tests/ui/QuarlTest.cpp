@@ -226,6 +226,10 @@ TEST_F(QuarlTest, PointerReadoutPickBrushAndSpaceOnTheMapArea) {
     EXPECT_EQ(Text("TxtDir"), "2");
     EXPECT_EQ(Text("TxtValue"), "3");
     EXPECT_EQ(window->focusWidget(), Buf());
+    // Qt sends moves that move nothing when a menu or window opens: the focus stays.
+    Find("TxtEdit")->setFocus();
+    Mouse(QEvent::MouseMove, OnBuf(9 * 4 + 2, 11 * 2 + 3), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(window->focusWidget(), Find("TxtEdit"));
 
     Mouse(QEvent::MouseButtonPress, OnBuf(1, 1), Qt::RightButton, Qt::RightButton);
     EXPECT_EQ(Text("TxtEdit"), "3");
@@ -272,7 +276,27 @@ TEST_F(QuarlTest, TheMapIsATableForScreenReaders) {
     EXPECT_EQ(map->indexOfChild(cell), 2 * 100 + 4);
     EXPECT_EQ(map->child(2 * 100 + 4), cell) << "made once, then found again";
     EXPECT_EQ(map->childAt(cell->rect().center().x(), cell->rect().center().y()), cell);
+    EXPECT_EQ(map->child(50 * 100), nullptr) << "past the last cell";
     EXPECT_EQ(Buf()->focusPolicy(), Qt::StrongFocus) << "Tab reaches the map";
+
+    // The map taking the focus makes the tile of Column and Row current, when it is on show.
+    Click("CmdZoomIn");
+    window->activateWindow();  // focus changes reach only the active window
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const TileSpan span = Buf()->TilesOnShow();
+    ASSERT_LT(span.cols, 100);
+    auto enterAt = [&](int col) {
+        SetText("TxtX", QString::number(col));
+        SetText("TxtY", "2");
+        Find("TxtEdit")->setFocus();
+        Buf()->setFocus();
+        return Buf()->CurrentTile();
+    };
+    const TilePos before = Buf()->CurrentTile();
+    EXPECT_EQ(enterAt(span.firstCol + span.cols), before) << "one column past the last on show";
+    EXPECT_EQ(enterAt(span.firstCol + span.cols - 1),
+              (TilePos{static_cast<std::int16_t>(span.cols), 2}));
+    EXPECT_EQ(map->focusChild(), map->tableInterface()->cellAt(1, span.cols - 1));
     for (const char* box : {"EDITBOX", "SIZEBOX"}) {
         QAccessibleInterface* combo = QAccessible::queryAccessibleInterface(Find(box));
         EXPECT_EQ(combo->text(QAccessible::Name), Find(box)->accessibleName());

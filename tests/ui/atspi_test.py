@@ -88,8 +88,9 @@ try:
     # --- Every control by role and name, the captions exactly, and nothing else.
     expected = sorted(
         [(pyatspi.ROLE_LABEL, n) for n in ["Value:", "Edit Value", "dir", "Editdir"]]
-        + [(pyatspi.ROLE_TEXT, n) for n in ["Status", "Value", "Edit value", "Column", "Row",
-                                            "Direction", "Edit direction"]]
+        + [(pyatspi.ROLE_TEXT, n) for n in ["Value", "Edit value", "Column", "Row", "Direction",
+                                            "Edit direction"]]
+        + [(pyatspi.ROLE_STATUS_BAR, "Status")]
         + [(pyatspi.ROLE_PUSH_BUTTON, n) for n in BUTTONS]
         + [(pyatspi.ROLE_COMBO_BOX, "Ore"), (pyatspi.ROLE_COMBO_BOX, "Brush size"),
            (pyatspi.ROLE_TABLE, "Map")])
@@ -161,6 +162,12 @@ try:
         focused = wait_for("the focus to move", lambda: next(
             (c.name for c in controls if has_state(c, pyatspi.STATE_FOCUSED)
              and c.name != cycle[-1]), None))
+        # One object has the focus; the hidden lists of the combo boxes claim none.
+        claims = [c.name for c in controls if has_state(c, pyatspi.STATE_FOCUSED)] + [
+            i.name for combo in ("Ore", "Brush size") for i in children(children(by_name[combo])[0])
+            if has_state(i, pyatspi.STATE_FOCUSED)]
+        if claims != [focused]:
+            fail("focused at once: %s" % claims)
         if focused == "Status":
             break
         cycle.append(focused)
