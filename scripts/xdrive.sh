@@ -7,7 +7,7 @@
 
 work=$(mktemp -d)
 pids=()
-trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+trap 'for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; rm -rf "$work" || true' EXIT
 
 fail() {
     echo "FAIL: $*" >&2

@@ -28,8 +28,8 @@ def utterances():
 
 
 def fail(message):
-    print("FAIL: " + message, file=sys.stderr)
     print("Orca said, from the start:\n  " + "\n  ".join(utterances()), file=sys.stderr)
+    print("FAIL: " + message, file=sys.stderr)
     sys.exit(1)
 
 
@@ -58,15 +58,19 @@ def type_text(text):
     subprocess.run(["xdotool", "type", "--delay", "20", text], check=True)
 
 
-def response(silence=0.6, seconds=8):
-    """All Orca says until it has been silent for a while."""
+def response(pattern=None, silence=0.6, seconds=20):
+    """All Orca says until it has said something that matches pattern, if one is given, and
+    then been silent for a while."""
     global heard
     start = heard
     count, still, end = -1, time.monotonic(), time.monotonic() + seconds
-    while time.monotonic() - still < silence and time.monotonic() < end:
-        now = len(utterances())
-        if now != count:
-            count, still = now, time.monotonic()
+    while time.monotonic() < end:
+        said = utterances()
+        if len(said) != count:
+            count, still = len(said), time.monotonic()
+        if time.monotonic() - still >= silence and (
+                pattern is None or re.search(pattern, " ".join(said[start:count]))):
+            break
         time.sleep(0.05)
     heard = count
     return " ".join(utterances()[start:count])
@@ -84,11 +88,6 @@ def tab_to(pattern, what, limit=30):
             print("heard (%s): %s" % (what, said))
             return said
     fail("Tab never reached " + what)
-
-
-def dialog_open():
-    return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Load Map$"],
-                          stdout=subprocess.DEVNULL).returncode == 0
 
 
 def tile(col, row, offset):
@@ -112,6 +111,12 @@ def expect(what, pattern, said):
         print("heard %s: %s" % (what, said))
     else:
         problems.append("%s: expected /%s/, Orca said: %s" % (what, pattern, said))
+    return said
+
+
+def listen(what, pattern, **waits):
+    """Waits for Orca to say what matches pattern and records the check."""
+    return expect(what, pattern, response(pattern, **waits))
 
 
 try:
@@ -124,18 +129,19 @@ try:
     key("shift+Tab")
     response()
     key("Tab")
-    expect("the typed value, whole", r"(?i)Edit Value text\.?\s+30 selected", response())
+    listen("the typed value, whole", r"(?i)Edit Value text\.?\s+30 selected")
 
     # The combo boxes' choices, on focus and after Down.
     expect("Ore's choice on focus", r"Ore combo box.*GOLD", tab_to(r"Ore combo box", "Ore"))
     key("Down")
-    expect("the new choice after Down", r"IRON", response())
+    listen("the new choice after Down", r"IRON")
     key("Up")
     response()
     expect("the brush size on focus", r"Brush size combo box.*1 X 1",
            tab_to(r"Brush size combo box", "Brush size"))
 
-    # Load Map through the menu and the dialog: the new status whole, wherever the focus is.
+    # Load Map through the menu and the dialog, Return pressed while the completion list is
+    # open: the new status whole, wherever the focus is.
     key("alt")
     hear("the menu bar", r"File")
     key("Down")
@@ -146,31 +152,20 @@ try:
     type_text(os.path.basename(map_file))  # the dialog opens in the editor's folder
     response()
     key("Return")
-    end = time.monotonic() + 5
-    while dialog_open() and time.monotonic() < end:
-        time.sleep(0.1)
-    said = response(silence=1.5)
-    # Openbox does not always give the focus back to the window a dialog closed over.
-    main_window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quarl editor$"],
-                                 capture_output=True, text=True, check=True).stdout.split()[0]
-    subprocess.run(["xdotool", "windowactivate", "--sync", main_window, "windowfocus", "--sync",
-                    main_window], check=True)
-    said += " " + response()
-    expect("the load status, whole",
-           r"Filesize: %d\s+Mapsize: %d X %d\b" % (len(map_bytes), WIDTH, HEIGHT), said)
+    listen("the load status, whole",
+           r"Filesize: %d\s+Mapsize: %d X %d\b" % (len(map_bytes), WIDTH, HEIGHT), silence=1.0)
 
-    # Now and then on Debian 12, with the old editor as with this one, no key reaches Orca or
-    # the window any more once the dialog has closed; orca_test.sh starts afresh.
+    # The window takes keys again once the dialog has closed.
     key("Tab")
-    if not utterances()[heard:] and not re.search(r"\w", response(silence=3)):
-        print("No key reached Orca after the dialog closed", flush=True)
-        sys.exit(75)
-    response()
+    if not re.search(r"\w", response(silence=3)):
+        fail("No key reached Orca or the window after the dialog closed")
 
     # Draw Height, then Column 3, Row 2 and Editdir 5 typed. The pointer is left on the map,
     # where a sighted helper's hand may have left it.
     tab_to(r"Draw Height (push )?button", "Draw Height")
     key("space")
+    main_window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quarl editor$"],
+                                 capture_output=True, text=True, check=True).stdout.split()[0]
     subprocess.run(["xdotool", "mousemove", "--window", main_window, "400", "400"], check=True)
     response()
     for name, text in [("Column", "3"), ("Row", "2"), ("Editdir", "5")]:
@@ -180,21 +175,20 @@ try:
 
     # Tab into the map: the tile named by Column and Row is spoken.
     height, direction = tile(3, 2, 2), tile(3, 2, 3)
+    entered = r"column 3, row 2, height %d, direction %d\b" % (height, direction)
     # Orca 48 may go straight to the cell, without the table's name.
-    said = tab_to(r"\bMap\b|column \d+, row \d+", "the map") + " " + response(silence=1.5,
-                                                                           seconds=20)
-    expect("the tile of Column and Row as the map gets the focus",
-           r"column 3, row 2, height %d, direction %d\b" % (height, direction), said)
+    said = tab_to(r"\bMap\b|column \d+, row \d+", "the map")
+    expect("the tile of Column and Row as the map gets the focus", entered,
+           said if re.search(entered, said) else said + " " + response(entered, silence=1.5))
 
     # Space: the tile with its new direction.
     key("space")
-    expect("the tile's new direction after Space",
-           r"column 3, row 2, height %d, direction 5\b" % height, response(silence=1.0))
+    listen("the tile's new direction after Space",
+           r"column 3, row 2, height %d, direction 5\b" % height, silence=1.0)
 
     # Alt from the map opens the menu bar; Save Map's result is spoken.
     key("alt")
-    said = response()
-    expect("the menu bar after Alt from the map", r"\bFile\b", said)
+    said = listen("the menu bar after Alt from the map", r"\bFile\b", seconds=5)
     if not re.search(r"\bFile\b", said):
         key("Tab")  # on, to the save, from the Ore box where Alt opens the menu bar
         response()
@@ -205,12 +199,20 @@ try:
     key("Down")
     hear("Save Map", r"Save Map")
     key("Return")
-    expect("the save status", r"Saved map as: landscape\.map\b", response(silence=1.5))
+    listen("the save status", r"Saved map as: landscape\.map\b", silence=1.0)
 
-    # Orca's "read status bar": Orca key and KP_Enter, twice.
-    subprocess.run(["xdotool", "keydown", "Insert", "key", "--delay", "80", "KP_Enter",
-                    "KP_Enter", "keyup", "Insert"], check=True)
-    expect("the status bar", r"Saved map as: landscape\.map\b", response(silence=1.0))
+    # Orca's "read status bar": Orca key and KP_Enter twice. Orca takes two presses as one
+    # double press only if it handles them in time; on a busy machine it may read the title
+    # bar instead, as for one press, and the user presses again.
+    response(silence=1.5)
+    said = ""
+    for _ in range(3):
+        subprocess.run(["xdotool", "keydown", "Insert", "key", "--delay", "80", "KP_Enter",
+                        "KP_Enter", "keyup", "Insert"], check=True)
+        said = response(r"Saved map as|Quarl editor", silence=1.0, seconds=10)
+        if re.search(r"Saved map as", said):
+            break
+    expect("the status bar", r"Saved map as: landscape\.map\b", said)
     if problems:
         fail("\n".join(problems))
     print("Orca test passed")
