@@ -90,6 +90,23 @@ def tab_to(pattern, what, limit=30):
     fail("Tab never reached " + what)
 
 
+def pointer():
+    out = subprocess.run(["xdotool", "getmouselocation", "--shell"], capture_output=True,
+                         text=True, check=True).stdout
+    return tuple(int(re.search(r"^%s=(\d+)" % axis, out, re.M).group(1)) for axis in "XY")
+
+
+def cell_extents(row, column):
+    """The screen rectangle of the map's cell at row and column of the tiles on show."""
+    import pyatspi
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.name == "Quarl editor":
+            table = pyatspi.findDescendant(app, lambda o: o.getRole() == pyatspi.ROLE_TABLE)
+            cell = table.queryTable().getAccessibleAt(row, column)
+            return tuple(cell.queryComponent().getExtents(pyatspi.DESKTOP_COORDS))
+    fail("the editor is not on the accessibility bus")
+
+
 def tile(col, row, offset):
     return map_bytes[8 + 23 * ((row - 1) * WIDTH + (col - 1)) + offset]
 
@@ -185,6 +202,20 @@ try:
     key("space")
     listen("the tile's new direction after Space",
            r"column 3, row 2, height %d, direction 5\b" % height, silence=1.0)
+
+    # Flat review's "move the pointer to the reviewed item" (Orca key and KP_Divide) puts the
+    # pointer on the tile's cell. (Orca 43 moves it there but may still say it could not: it
+    # reads the pointer back before the move has landed.)
+    x, y, w, h = cell_extents(2 - 1, 3 - 1)
+    on_cell = lambda: x <= pointer()[0] < x + w and y <= pointer()[1] < y + h
+    subprocess.run(["xdotool", "keydown", "Insert", "key", "KP_Divide", "keyup", "Insert"],
+                   check=True)
+    end = time.monotonic() + 5
+    while not on_cell() and time.monotonic() < end:
+        time.sleep(0.1)
+    expect("the pointer routed onto the cell %s" % ((x, y, w, h),), r"^on the cell",
+           ("on the cell, at %s; " if on_cell() else "off the cell, at %s; ") % (pointer(),) +
+           response(silence=2.0, seconds=5))
 
     # Alt from the map opens the menu bar; Save Map's result is spoken.
     key("alt")
