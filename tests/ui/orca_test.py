@@ -164,7 +164,7 @@ try:
     key("Down")
     hear("Load Map", r"Load Map")
     key("Return")
-    hear("the open dialog", r"Load Map")
+    hear("the open dialog", r"Load Map|File name")
     response()
     type_text(os.path.basename(map_file))  # the dialog opens in the editor's folder
     response()
