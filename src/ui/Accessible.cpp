@@ -205,8 +205,7 @@ class MapTable final : public QAccessibleWidget, public QAccessibleTableInterfac
 
   private:
     [[nodiscard]] QAccessibleInterface* CellOfTile(TilePos tile) const {
-        const TileSpan span = Span();
-        return cellAt(tile.row - span.firstRow, tile.col - span.firstCol);
+        return child(Area()->CellIndex(tile));
     }
 
     [[nodiscard]] QAccessibleInterface* Cell(int row, int column) const {

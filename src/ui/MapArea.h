@@ -36,6 +36,8 @@ class MapArea final : public QFrame {
     [[nodiscard]] const Types& Model() const { return model_; }
     [[nodiscard]] TilePos CurrentTile() const { return current_; }
     [[nodiscard]] TileSpan TilesOnShow() const;
+    // The tile's index among the cells on show, or -1.
+    [[nodiscard]] int CellIndex(TilePos tile) const;
     [[nodiscard]] TilePos TileAtWidget(const QPoint& at) const;
     [[nodiscard]] QRect WidgetRectOf(TilePos tile) const;
 
@@ -55,8 +57,6 @@ class MapArea final : public QFrame {
   private:
     [[nodiscard]] QPointF CanvasPosition(const QPointF& position) const;
     [[nodiscard]] CellGeometry Geometry() const;
-    // The tile's index among the cells on show, or -1.
-    [[nodiscard]] int CellIndex(TilePos tile) const;
     void TellCurrentTile();
 
     const Canvas& canvas_;
