@@ -7,8 +7,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "ui/Accessible.h"
-
 namespace quarl::ui {
 
 MapArea::MapArea(const Canvas& canvas, const Types& model, QWidget* parent)
@@ -47,13 +45,6 @@ void MapArea::TileChanged(TilePos tile) {
     QAccessibleEvent name(this, QAccessible::NameChanged);
     name.setChild(cell);
     QAccessible::updateAccessibility(&name);
-#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
-    // Orca 43, of the systems that have Qt 6.4, says no change of a cell's name, not even of the
-    // cell it is on: the new words are announced as well.
-    if (tile == current_ && hasFocus()) {
-        Announce(this, name.accessibleInterface()->text(QAccessible::Name));
-    }
-#endif
 }
 
 int MapArea::CellIndex(TilePos tile) const {

@@ -22,123 +22,19 @@
 #include <utility>
 
 #include "document/MapFile.h"
-#include "ui/Accessible.h"
 #include "ui/CaptionButton.h"
+#include "ui/Layout.h"
 #include "ui/MapArea.h"
 #include "ui/Startup.h"
+#include "ui/accessible/Announce.h"
+#include "ui/accessible/ComboBoxes.h"
+#include "ui/accessible/Factory.h"
 #include "view/RedrawMap.h"
 #include "view/Viewport.h"
 
 namespace quarl::ui {
 
 namespace {
-
-// Places a control at a position and size given in twips, 15 to the pixel.
-template <typename Widget>
-Widget* Place(Widget* widget, const char* name, int left, int top, int width, int height) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(left / 15, top / 15, width / 15, height / 15);
-    return widget;
-}
-
-// The mode and arrow buttons' small serif face. MS Serif is a bitmap font of old Windows that
-// other systems lack; DejaVu Serif, compiled into the editor, gives the same captions on every
-// system.
-QFont SerifFont(qreal points) {
-    QFont font(QStringLiteral("DejaVu Serif"));
-    font.setStyleHint(QFont::Serif);
-    font.setPointSizeF(points);
-    return font;
-}
-
-// The font of every control whose font the layout does not give: labels, text boxes, combo
-// boxes, "Edit View" and the small view buttons. DejaVu Sans is compiled into the editor, and at
-// 9 pixels every label fits the part of its box that the text box
-// beside it leaves ("Editdir" takes 29 of 32 pixels) and three digits fit a value box. The
-// size is in pixels because the layout is: a font in points would grow past its box on a
-// desktop whose font resolution is above 96 dots per inch.
-QFont ControlFont() {
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(9);
-    return font;
-}
-
-// The name a screen reader says, and a tooltip in the map maker's words.
-template <typename Widget>
-Widget* Describe(Widget* widget, const char* name, const char* tip) {
-    widget->setAccessibleName(QString::fromLatin1(name));
-    if (tip != nullptr) widget->setToolTip(QString::fromLatin1(tip));
-    return widget;
-}
-
-QLineEdit* TextBox(QWidget* client, const char* name, int left, int top, const char* accessible,
-                   const char* tip) {
-    return Describe(Place(new QLineEdit(QStringLiteral("0"), client), name, left, top, 495, 285),
-                    accessible, tip);
-}
-
-// Labels lie beneath the text boxes and let every click through.
-void Decoration(QWidget* widget) {
-    widget->setAttribute(Qt::WA_TransparentForMouseEvents);
-    widget->lower();
-}
-
-// The rectangles around the value boxes, in twips, drawn by the client area.
-constexpr std::array<std::array<int, 4>, 6> kFrames = {{
-    {4920, 360, 1215, 495},  // around "Value:" and its box
-    {6240, 360, 1575, 495},  // "Edit Value"
-    {7800, 360, 855, 495},   // the column box
-    {8640, 360, 735, 495},   // the row box
-    {4920, 840, 1215, 375},  // "dir"
-    {6240, 840, 1215, 375},  // "Editdir"
-}};
-
-// The client area draws the frames itself: they are part of its look, not controls, and so
-// no screen reader lists them.
-class ClientArea final : public QWidget {
-  public:
-    using QWidget::QWidget;
-
-  protected:
-    void paintEvent(QPaintEvent* /*event*/) override {
-        QPainter painter(this);
-        for (const auto& [left, top, width, height] : kFrames) {
-            qDrawPlainRect(&painter, left / 15, top / 15, width / 15, height / 15,
-                           palette().color(QPalette::WindowText));
-        }
-    }
-};
-
-// A label names its text box for screen readers too.
-void Label(QWidget* client, const char* name, const char* caption, int left, int top, int width,
-           QLineEdit* box) {
-    auto* label =
-        Place(new QLabel(QString::fromLatin1(caption), client), name, left, top, width, 255);
-    label->setBuddy(box);
-    Decoration(label);
-}
-
-struct ModeButtonLayout {
-    const char* name;
-    const char* caption;
-    int left;
-    int top;
-    int width;
-    int viewMode;
-    const char* tip;
-};
-
-constexpr ModeButtonLayout kModeButtons[] = {
-    {"CmdDrawType", "Draw Type", 0, 360, 615, DrawType, "Show and paint the terrain type"},
-    {"CmdDrawHeight", "Draw Height", 600, 360, 615, DrawHeight, "Show and paint the height"},
-    {"CmdDrawObject", "Draw Objects", 1200, 360, 615, DrawObjects, "Show and paint the objects"},
-    {"CmdDrawUsable", "Draw Usage", 1800, 360, 615, DrawUsage, "Show and paint the usage"},
-    {"CmdDrawDir", "Draw Dir", 2400, 360, 615, DrawDir, "Show and paint the directions"},
-    {"CmdEditView", "Edit View", 9480, 360, 1215, EditView,
-     "Show the terrain type and place ore deposits with the left button"},
-    {"CmdDrawLight", "Draw Light", 0, 840, 615, DrawLight, "Show and paint the light"},
-};
 
 std::string ToStd(const QString& text) {
     return text.toStdString();
@@ -358,7 +254,14 @@ void Quarl::MapKey(int key) {
     EditContext context{model_, canvas_, *random_};
     const auto changed = KeyDown(context, key, ReadControls());
     RefreshMap();
-    if (changed) BUF->TileChanged(*changed);
+    if (!changed) return;
+    BUF->TileChanged(*changed);
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+    // Orca 43, beside Qt 6.4, says no change of a cell's name, even of the one it is on.
+    if (*changed == BUF->CurrentTile() && BUF->hasFocus() && BUF->CellIndex(*changed) >= 0) {
+        Announce(BUF, QString::fromStdString(DescribeTile(model_, changed->col, changed->row)));
+    }
+#endif
 }
 
 void Quarl::MapFocused() {
