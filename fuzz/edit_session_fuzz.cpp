@@ -165,7 +165,8 @@ class Session {
                 controls_.SizeIndex = input_.ConsumeIntegralInRange(-1, 6);
                 break;
             default:
-                controls_.EditIndex = input_.ConsumeIntegralInRange(-1, 1);
+                controls_.EditIndex =
+                    input_.ConsumeIntegralInRange(-1, static_cast<int>(quarl::kOres.size()) - 1);
                 break;
         }
         return false;

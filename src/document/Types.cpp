@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "document/Types.h"
 
+#include <cstddef>
+
 namespace quarl {
 
 namespace {
@@ -40,8 +42,7 @@ void StartUp(Types& model) {
     model.Zoom = 1;
     model.ScrollX = 1;
     model.ScrollY = 1;
-    model.EditTileTable[0] = EditTile{147, 172, 180, 176};  // GOLD
-    model.EditTileTable[1] = EditTile{151, 168, 188, 184};  // IRON
+    for (std::size_t i = 0; i < kOres.size(); ++i) model.EditTileTable[i] = kOres[i].Tiles;
 }
 
 }  // namespace quarl

@@ -33,6 +33,18 @@ struct EditTile {
 };
 
 inline constexpr int kEditTileCount = 7;
+
+// The ores that Edit View places, in the order of the Ore box: each one's name and tiles. A new
+// ore is one more row here.
+struct Ore {
+    const char* Name;
+    EditTile Tiles;
+};
+inline constexpr std::array<Ore, 2> kOres = {{
+    {"GOLD", {147, 172, 180, 176}},
+    {"IRON", {151, 168, 188, 184}},
+}};
+static_assert(kOres.size() <= kEditTileCount, "the resource table holds every ore");
 inline constexpr std::int32_t kMaxTileCount = 32767;
 
 // Clear Map values, also the layer order of a tile record.

@@ -120,7 +120,7 @@ void Quarl::BuildControls(QWidget* client) {
     // Choosing from the list only: no typed text.
     EDITBOX = Describe(Place(new QComboBox(client), "EDITBOX", 10800, 480, 1215, 315), "Ore",
                        "Ore to place in Edit View");
-    EDITBOX->addItems({QStringLiteral("GOLD"), QStringLiteral("IRON")});
+    for (const Ore& ore : kOres) EDITBOX->addItem(QString::fromLatin1(ore.Name));
     SIZEBOX = Describe(Place(new QComboBox(client), "SIZEBOX", 10800, 840, 1575, 315), "Brush size",
                        "Brush size");
     for (int n = 1; n <= 7; ++n) SIZEBOX->addItem(QStringLiteral("%1 X %1").arg(n));

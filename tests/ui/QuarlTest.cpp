@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QtTest/QTest>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -70,6 +71,14 @@ TEST_F(QuarlTest, StartsUpEmpty) {
     EXPECT_EQ(window->Model().Zoom, 1);
     EXPECT_EQ(window->Model().ScrollX, 1);
     EXPECT_EQ(window->Model().EditTileTable[1].InnerCornerType, 184);
+    // The Ore box lists the resource table's ores, in its order.
+    const auto* ores = Find<QComboBox>("EDITBOX");
+    ASSERT_EQ(ores->count(), static_cast<int>(kOres.size()));
+    for (int i = 0; i < ores->count(); ++i) {
+        EXPECT_EQ(ores->itemText(i), kOres[static_cast<std::size_t>(i)].Name);
+        EXPECT_EQ(window->Model().EditTileTable[static_cast<std::size_t>(i)],
+                  kOres[static_cast<std::size_t>(i)].Tiles);
+    }
     EXPECT_EQ(CanvasAt(500, 300), Canvas::kBackground);
 }
 
