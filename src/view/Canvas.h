@@ -64,13 +64,6 @@ class Canvas {
     // Fills the part of the rectangle that lies on the canvas.
     void Fill(const PixelRect& rect, Pixel pixel);
 
-    // Fills like Fill, for painters that mark what they change themselves.
-    void Paint(const PixelRect& rect, Pixel pixel) {
-        const PixelRect on = Clip(rect);
-        if (!on.IsEmpty())
-            FillClipped(on.left, on.top, on.left + on.width, on.top + on.height, pixel);
-    }
-
     // Fills the pixels x0 <= x < x1, y0 <= y < y1, which the caller has clipped to the
     // canvas; for painters that mark what they change themselves.
     void FillClipped(int x0, int y0, int x1, int y1, Pixel pixel) {

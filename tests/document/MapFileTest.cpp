@@ -215,21 +215,38 @@ TEST_F(MapFileTest, UnchangedMapSavesByteIdentical) {
     EXPECT_EQ(ReadBytes(path), bytes);
 }
 
-TEST_F(MapFileTest, OneChangedTileChangesOneByte) {
-    const auto bytes = MakeMap({.width = 10, .height = 10, .seed = 9, .trailing = 3});
-    const auto path = WriteMapFile(dir, "one.map", bytes);
-    LoadOrFail(model, path);
-    const auto i = model.TileIndex(4, 6);
-    model.TypeLayer[i] = static_cast<std::uint8_t>(model.TypeLayer[i] + 1);
-    ASSERT_FALSE(SaveMap(model).error);
+TEST_F(MapFileTest, ChangedTilesChangeTheirBytesOnly) {
+    struct Row {
+        std::int16_t width, height, col, row;
+        bool allSix;  // every layer of the tile changed, or its type alone
+    };
+    // The smallest map too: its one record is the whole span that a save writes.
+    for (const Row& r : {Row{10, 10, 4, 6, false}, Row{1, 1, 1, 1, true}}) {
+        SCOPED_TRACE(r.width);
+        const auto bytes =
+            MakeMap({.width = r.width, .height = r.height, .seed = 9, .trailing = 3});
+        const auto path = WriteMapFile(dir, "one.map", bytes);
+        LoadOrFail(model, path);
+        const auto i = model.TileIndex(r.col, r.row);
+        TileLayer* layers[] = {&model.TypeLayer, &model.LightLayer,  &model.HeightLayer,
+                               &model.DirLayer,  &model.ObjectLayer, &model.UsageLayer};
+        std::vector<std::size_t> expected;
+        for (std::size_t l = 0; l < (r.allSix ? 6U : 1U); ++l) {
+            (*layers[l])[i] = static_cast<std::uint8_t>((*layers[l])[i] + 1);
+            expected.push_back(kHeaderSize + kRecordSize * static_cast<std::size_t>(i) +
+                               static_cast<std::size_t>(kInterpreted[l]));
+        }
+        std::sort(expected.begin(), expected.end());
+        ASSERT_FALSE(SaveMap(model).error);
 
-    const auto after = ReadBytes(path);
-    ASSERT_EQ(after.size(), bytes.size());
-    std::vector<std::size_t> changed;
-    for (std::size_t k = 0; k < bytes.size(); ++k) {
-        if (bytes[k] != after[k]) changed.push_back(k);
+        const auto after = ReadBytes(path);
+        ASSERT_EQ(after.size(), bytes.size());
+        std::vector<std::size_t> changed;
+        for (std::size_t k = 0; k < bytes.size(); ++k) {
+            if (bytes[k] != after[k]) changed.push_back(k);
+        }
+        EXPECT_EQ(changed, expected);
     }
-    EXPECT_EQ(changed, std::vector<std::size_t>{kHeaderSize + kRecordSize * 53 + kTypeByte});
 }
 
 TEST_F(MapFileTest, RandomEditsTouchOnlyTheSixBytesOfEachRecord) {

@@ -84,6 +84,7 @@ TEST_F(SaveFailureTest, EveryFaultOfTheFileCalls) {
         {"interrupted write", Call::Write, 1, EINTR, 0, true},
         {"interrupted after short writes", Call::Write, 4, EINTR, 1000, true},
         {"short writes only", Call::Write, 0, 0, 999, true},
+        {"one byte at a time", Call::Write, 0, 0, 1, true},
     };
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.name);

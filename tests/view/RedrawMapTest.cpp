@@ -176,18 +176,26 @@ TEST(RedrawMapTest, OnePixelCellsShowTheirDirectionInEveryMode) {
     }
 }
 
-TEST(RedrawMapTest, ScrolledPastASmallerMapDrawsNothing) {
+TEST(RedrawMapTest, ScrolledPastTheLastColumnOrRowClearsTheWholeArea) {
     Types model = testing::UniformMap(40, 10, 1, 1, 1, 1, 1, 1);
     model.ViewMode = DrawType;
-    model.ScrollX = 61;
     Canvas canvas(kCanvasWidth, kCanvasHeight);
-    RedrawMap(canvas, model);
-    for (int y = 0; y < canvas.Height(); y += 7) {
-        for (int x = 0; x < canvas.Width(); x += 7) {
-            ASSERT_EQ(canvas.PixelAt(x, y), Canvas::kBackground);
+    for (const auto& [scrollX, scrollY] : {std::pair{61, 1}, std::pair{1, 21}}) {
+        SCOPED_TRACE(scrollX * 100 + scrollY);
+        model.ScrollX = model.ScrollY = 1;
+        RedrawMap(canvas, model);
+        ASSERT_NE(canvas.PixelAt(0, 0), Canvas::kBackground);
+        model.ScrollX = static_cast<std::int16_t>(scrollX);
+        model.ScrollY = static_cast<std::int16_t>(scrollY);
+        RedrawMap(canvas, model);
+        for (int y = 0; y < canvas.Height(); ++y) {
+            for (int x = 0; x < canvas.Width(); ++x) {
+                ASSERT_EQ(canvas.PixelAt(x, y), Canvas::kBackground) << x << "," << y;
+            }
         }
     }
     model.ScrollX = 21;  // column 21 now starts at pixel 0
+    model.ScrollY = 1;
     RedrawMap(canvas, model);
     EXPECT_EQ(canvas.PixelAt(0, 0), ToPixel(0x000064));
 }
