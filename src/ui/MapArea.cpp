@@ -26,6 +26,8 @@ void MapArea::Refresh(const PixelRect& rect) {
 }
 
 void MapArea::ViewChanged() {
+    // Another tile may lie under the resting pointer now: its next move is a real one.
+    lastMove_ = kNoMove;
     if (!QAccessible::isActive()) return;
     QAccessibleTableModelChangeEvent reset(this, QAccessibleTableModelChangeEvent::ModelReset);
     QAccessible::updateAccessibility(&reset);
@@ -109,6 +111,11 @@ void MapArea::mouseMoveEvent(QMouseEvent* event) {
     lastMove_ = event->position();
     const QPointF at = CanvasPosition(event->position());
     emit Moved(static_cast<int>(event->buttons()), at.x(), at.y());
+}
+
+void MapArea::leaveEvent(QEvent* event) {
+    lastMove_ = kNoMove;
+    QFrame::leaveEvent(event);
 }
 
 void MapArea::focusInEvent(QFocusEvent* event) {

@@ -52,6 +52,7 @@ class MapArea final : public QFrame {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
 
   private:
@@ -63,8 +64,10 @@ class MapArea final : public QFrame {
     const Types& model_;
     TilePos current_;
     // Where the last move was reported: Qt also sends moves that move nothing, when a window
-    // appears or takes a grab, and those must not take the focus from a menu.
-    QPointF lastMove_{-1, -1};
+    // appears or takes a grab, and those must not take the focus from a menu. Forgotten when
+    // the pointer leaves and when the view changes, after which a move is always a real one.
+    static constexpr QPointF kNoMove{-1, -1};
+    QPointF lastMove_ = kNoMove;
 };
 
 }  // namespace quarl::ui

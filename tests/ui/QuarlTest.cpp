@@ -266,6 +266,16 @@ TEST_F(QuarlTest, PointerReadoutPickBrushAndSpaceOnTheMapArea) {
     EXPECT_EQ(model.DirLayer[model.TileIndex(7, 8)], 0);
     QTest::keyClick(Buf(), Qt::Key_A);
     EXPECT_EQ(model.DirLayer[model.TileIndex(7, 8)], 0);
+
+    // The view changed under a resting pointer: back on the same pixel, the readout names the
+    // tile now under it, and Space sets that tile.
+    Mouse(QEvent::MouseMove, OnBuf(9 * 4 + 2, 11 * 2 + 3), Qt::NoButton, Qt::NoButton);
+    Click("CmdRight");
+    Mouse(QEvent::MouseMove, OnBuf(9 * 4 + 2, 11 * 2 + 3), Qt::NoButton, Qt::NoButton);
+    SetText("TxtEditDir", "3");
+    QTest::keyClick(Buf(), Qt::Key_Space);
+    EXPECT_EQ(model.DirLayer[model.TileIndex(25, 3)], 3);
+    EXPECT_EQ(model.DirLayer[model.TileIndex(5, 3)], 2);
 }
 
 // What every platform's accessibility bridge reads: the map as a table of the tiles on show,
