@@ -2,6 +2,8 @@
 #include "ui/MapArea.h"
 
 #include <QAccessible>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -107,15 +109,33 @@ void MapArea::mousePressEvent(QMouseEvent* event) {
 }
 
 void MapArea::mouseMoveEvent(QMouseEvent* event) {
-    if (event->position() == lastMove_) return;
-    lastMove_ = event->position();
+    if (!IsNewPosition(event->position())) return;
     const QPointF at = CanvasPosition(event->position());
     emit Moved(static_cast<int>(event->buttons()), at.x(), at.y());
 }
 
+// Qt on Windows turns the first move back into the window after a drag released outside it into
+// an enter alone, so the readout follows the pointer where it enters too. The focus stays: a
+// window that appears under the resting pointer is no reason to take it.
+void MapArea::enterEvent(QEnterEvent* event) {
+    QFrame::enterEvent(event);
+    if (!IsNewPosition(event->position())) return;
+    const QPointF at = CanvasPosition(event->position());
+    emit Entered(static_cast<int>(QGuiApplication::mouseButtons()), at.x(), at.y());
+}
+
+// Left by moving, the pointer's next move here is a real one, even to the same pixel. A menu or
+// window that opens over the resting pointer is no move, nor is its closing.
 void MapArea::leaveEvent(QEvent* event) {
-    lastMove_ = kNoMove;
+    const QPoint at = mapFromGlobal(QCursor::pos());
+    lastMove_ = rect().contains(at) ? QPointF(at) : kNoMove;
     QFrame::leaveEvent(event);
+}
+
+bool MapArea::IsNewPosition(const QPointF& position) {
+    if (position == lastMove_) return false;
+    lastMove_ = position;
+    return true;
 }
 
 void MapArea::focusInEvent(QFocusEvent* event) {

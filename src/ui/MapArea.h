@@ -44,6 +44,8 @@ class MapArea final : public QFrame {
   signals:
     void Pressed(int button, double x, double y);
     void Moved(int buttons, double x, double y);
+    // The pointer came onto the map here, which is a move that takes no focus.
+    void Entered(int buttons, double x, double y);
     void KeyPressed(int key);
     void FocusEntered();
 
@@ -52,6 +54,7 @@ class MapArea final : public QFrame {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
 
@@ -59,13 +62,15 @@ class MapArea final : public QFrame {
     [[nodiscard]] QPointF CanvasPosition(const QPointF& position) const;
     [[nodiscard]] CellGeometry Geometry() const;
     void TellCurrentTile();
+    // Whether a pointer event is at another place than the last move; that place it becomes.
+    bool IsNewPosition(const QPointF& position);
 
     const Canvas& canvas_;
     const Types& model_;
     TilePos current_;
     // Where the last move was reported: Qt also sends moves that move nothing, when a window
     // appears or takes a grab, and those must not take the focus from a menu. Forgotten when
-    // the pointer leaves and when the view changes, after which a move is always a real one.
+    // the pointer leaves by moving and when the view changes: the next move is a real one.
     static constexpr QPointF kNoMove{-1, -1};
     QPointF lastMove_ = kNoMove;
 };

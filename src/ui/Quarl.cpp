@@ -134,6 +134,7 @@ void Quarl::BuildControls(QWidget* client) {
         "the direction of the tile in the Column and Row boxes"));
     connect(BUF, &MapArea::Pressed, this, &Quarl::MapPressed);
     connect(BUF, &MapArea::Moved, this, &Quarl::MapMoved);
+    connect(BUF, &MapArea::Entered, this, &Quarl::MapEntered);
     connect(BUF, &MapArea::KeyPressed, this, &Quarl::MapKey);
     connect(BUF, &MapArea::FocusEntered, this, &Quarl::MapFocused);
 }
@@ -245,6 +246,10 @@ void Quarl::MapPressed(int button, double x, double y) {
 
 void Quarl::MapMoved(int buttons, double x, double y) {
     BUF->setFocus();
+    MapEntered(buttons, x, y);
+}
+
+void Quarl::MapEntered(int buttons, double x, double y) {
     EditContext context{model_, canvas_, *random_};
     ShowReadout(MouseMove(context, buttons, x, y, ReadControls()));
     RefreshMap();

@@ -56,6 +56,7 @@ class Quarl final : public QMainWindow {
 
     void MapPressed(int button, double x, double y);
     void MapMoved(int buttons, double x, double y);
+    void MapEntered(int buttons, double x, double y);
     void MapKey(int key);
     void MapFocused();
     [[nodiscard]] Controls ReadControls() const;

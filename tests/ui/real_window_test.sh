@@ -3,7 +3,8 @@
 # A whole editing session in a real window under Xvfb, driven with the mouse and keyboard as a
 # person would: load a map through the menu and the open dialog, switch through the seven
 # modes, zoom, scroll, read the readout and pick with the right button, paint with a 3 x 3
-# brush by pressing and dragging, place a gold deposit, set a direction with Space and save;
+# brush by pressing and dragging, place a gold deposit, set a direction with Space (after a move
+# back from a drag released outside the window too) and save;
 # then Clear Map and save again. Checks the status texts, the pixels on screen and every byte
 # of the saved file. Waits on conditions, never on fixed sleeps.
 # Usage: real_window_test.sh EDITOR MAPGEN
@@ -148,6 +149,13 @@ xdotool mousemove "$(tile_x 20)" "$(tile_y 3)"
 xdotool mousemove $(($(tile_x 20) + 1)) $(($(tile_y 3) + 1))
 xdotool key space
 wait_for "the blue mark" pixel_is $((bx + 19 * CW + 16)) $((by + 2 * CH + 24)) 0000FF
+# A drag with the right button, released below the window, then one move onto tile (22, 2):
+# Space sets that tile.
+xdotool mousemove "$(tile_x 25)" "$(tile_y 11)" mousedown 3
+xdotool mousemove "$(tile_x 25)" $((by + 720)) mouseup 3
+xdotool mousemove "$(tile_x 22)" "$(tile_y 2)"
+xdotool key space
+wait_for "the blue mark of (22, 2)" pixel_is $((bx + 21 * CW + 16)) $((by + CH + 24)) 0000FF
 # The window as the map maker sees it now, kept where QUARL_SCREENSHOT says.
 if [ -n "${QUARL_SCREENSHOT:-}" ]; then
     import -window "$(xdotool search --onlyvisible --name '^Quarl editor$' | head -n 1)" "$QUARL_SCREENSHOT"
@@ -186,6 +194,7 @@ rim 14 5 180 1 70 5
 rim 16 5 180 2 70 5
 rim 16 7 180 3 70 5
 set_exact 20 3 3 1
+set_exact 22 2 3 1
 
 mapfile -t saved < <(read_bytes "$map")
 [ ${#saved[@]} -eq ${#orig[@]} ] || fail "the file changed its size"
