@@ -3,8 +3,8 @@
 # A short session with the keyboard alone, as a blind map maker has it, checked by what Orca
 # says: a combo box's choice on focus and after Down, every text read whole, the result of Load
 # Map and Save Map wherever the focus is, the tile named by Column and Row when the map gets the
-# focus, the tile's new direction after Space, the menu bar opened by Alt from the map, and
-# Orca's "read status bar".
+# focus, the tile's new direction after Space, the pointer routed to a cell, the menu bar
+# opened by Alt from the map after flat review and a pointer move, and Orca's "read status bar".
 # Run by orca_test.sh, inside a private session bus and an X server.
 # Usage: orca_test.py EDITOR WORK-FOLDER
 import os
@@ -220,9 +220,25 @@ try:
            ("on the cell, at %s; " if on_cell() else "off the cell, at %s; ") % (pointer(),) +
            response(silence=2.0, seconds=5))
 
+    # Flat review entered and moved on, a hand on the mouse moving onto another tile, and "where
+    # am I", each heard before the next key as a user hears it: Alt from the map then opens the
+    # menu bar. Orca 43 holds every key while it takes in the cells on show.
+    key("KP_Subtract")
+    hear("flat review", r"Entering flat review")
+    key("KP_Right")
+    hear("the next word in flat review", r"\w", seconds=60)
+    subprocess.run(["xdotool", "keydown", "Insert", "key", "KP_Divide", "keyup", "Insert"],
+                   check=True)
+    response(silence=1.0)
+    subprocess.run(["xdotool", "mousemove", str(x + w * 5 + w // 2), str(y + h * 3 + h // 2)],
+                   check=True)
+    key("KP_Enter")
+    hear("where am I", r"column \d+, row \d+", seconds=30)
+    response(silence=1.5)
+
     # Alt from the map opens the menu bar; Save Map's result is spoken.
     key("alt")
-    said = listen("the menu bar after Alt from the map", r"\bFile\b", seconds=5)
+    said = listen("the menu bar after Alt from the map", r"\bFile\b", seconds=20)
     if not re.search(r"\bFile\b", said):
         key("Tab")  # on, to the save, from the Ore box where Alt opens the menu bar
         response()

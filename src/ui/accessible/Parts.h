@@ -41,7 +41,7 @@ inline QString WholeRun(int characterCount, int* startOffset, int* endOffset) {
     return {};
 }
 
-// Words that are read, not edited: a combo box's choice, a tile's description. Every character
+// Words that are read, not edited: a combo box's choice. Every character
 // lies where the words stand, which is all a screen reader needs to move the pointer there.
 class ReadOnlyText : public QAccessibleTextInterface {
   public:
