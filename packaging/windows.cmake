@@ -1,11 +1,12 @@
 # SPDX-License-Identifier: MIT
 # What the Windows zip and installer hold: the editor and quarl-mapgen, the Qt libraries and
 # plugins they load, the MinGW runtime, the licences of everything shipped, and a README.
-find_package(Qt6 REQUIRED COMPONENTS Widgets)
+find_package(Qt6 6.8 REQUIRED COMPONENTS Widgets)
 install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets>
         DESTINATION .)
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
-install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
+# Qt 6.8's Windows styles, the vista one and the Windows 11 one, in one plugin.
+install(FILES $<TARGET_FILE:Qt6::QModernWindowsStylePlugin> DESTINATION styles)
 
 # The compiler's runtime, found where the compiler itself finds it.
 foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
@@ -20,7 +21,10 @@ endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION licences RENAME quarl-editor.txt)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION licences
         RENAME quarl-editor-and-dejavu-fonts.txt)
-install(FILES /usr/share/doc/libqt6core6/copyright DESTINATION licences RENAME qt.txt)
+# Qt's licence from the host's Qt package, named libqt6core6t64 since Debian 13.
+file(GLOB qt_copyright /usr/share/doc/libqt6core6*/copyright)
+list(GET qt_copyright 0 qt_copyright)
+install(FILES ${qt_copyright} DESTINATION licences RENAME qt.txt)
 install(FILES /usr/share/doc/gcc-mingw-w64-base/copyright DESTINATION licences
         RENAME gcc-runtime.txt)
 install(FILES /usr/share/doc/mingw-w64-x86-64-dev/copyright DESTINATION licences

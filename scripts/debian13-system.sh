@@ -46,3 +46,18 @@ in_debian13() {
     chroot "$system" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin bash -c "$1"
 }
+
+# Copies this tree into the system, at /root/quarl-editor, with the prebuilt Qt for MinGW of
+# ../shared/windows beside it where there is one. By content, not by time stamp: a file that
+# changed gets a new time, so the kept builds see it.
+copy_into_debian13() {
+    rsync -rlp --checksum --delete --exclude='/build*' --exclude='/release*' --exclude='/.git' \
+        "$root/" "$system/root/quarl-editor/"
+    local prebuilt
+    for prebuilt in "$root"/../shared/windows/qt-*-mingw-w64.tar.xz; do
+        [ -f "$prebuilt" ] || continue
+        mkdir -p "$system/root/shared/windows"
+        cmp -s "$prebuilt" "$system/root/shared/windows/$(basename "$prebuilt")" ||
+            cp "$prebuilt" "$system/root/shared/windows/"
+    done
+}

@@ -2,7 +2,8 @@
 # Sourced by scripts/windows and scripts/release, after common.sh: Qt for MinGW-w64 and the
 # cross-build for 64-bit Windows.
 # Qt for MinGW comes from ../shared/windows when it is there; otherwise it is built from
-# Debian's source (about 45 minutes) into the cache folder, once.
+# Debian's source (about an hour on two cores) into the cache folder, once. Windows builds are
+# made in Debian 13, whose Qt 6.8 tools and MinGW (GCC 14) go with Qt 6.8 for MinGW.
 
 install_packages cmake ninja-build g++-mingw-w64-x86-64-posix googletest qt6-base-dev \
     qt6-base-dev-tools librsvg2-bin icoutils fonts-dejavu-core nsis unzip
@@ -24,7 +25,7 @@ prepare_qt_mingw() {
         return 0
     fi
     echo "No prebuilt Qt at $shared: building it from Debian's source"
-    install_packages dpkg-dev
+    install_packages dpkg-dev patch python3 xz-utils
     if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/; then
         sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
             >/etc/apt/sources.list.d/quarl-deb-src.sources

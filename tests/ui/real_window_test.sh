@@ -129,8 +129,9 @@ expect_box $TXT_EDIT "$(byte 8 4 2)" "the picked value"
 
 # --- Paint 200 with the 3 x 3 brush: press on (4, 8), drag into (5, 8).
 type_into $TXT_EDIT 200
-click $((cx + 772)) $((cy + 66))
-xdotool key Down Down Return
+# The brush size from the keyboard, two steps down from Editdir's box along the Tab order: 3 X 3.
+click $((cx + 472)) $((cy + 67))
+xdotool key Tab Tab Down Down
 xdotool mousemove "$(tile_x 4)" "$(tile_y 8)" mousedown 1
 xdotool mousemove "$(tile_x 5)" "$(tile_y 8)" mouseup 1
 expect_cell 7 10 C8C8C8 "the painted tile (7, 10)"
