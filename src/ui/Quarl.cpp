@@ -1,16 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "ui/Quarl.h"
 
-#include <QtWidgets/qdrawutil.h>
-
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFont>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPainter>
 #include <QResizeEvent>
 #include <algorithm>
 #include <array>

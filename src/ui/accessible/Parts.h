@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// What the accessible interfaces share: a part of a control with no widget of its own, and words
-// that are read but not edited.
+// What the accessible interfaces share: a part of a control with no widget of its own, and the
+// whole-text run of attributes.
 #pragma once
 
 #include <QAccessible>
@@ -40,39 +40,5 @@ inline QString WholeRun(int characterCount, int* startOffset, int* endOffset) {
     *endOffset = characterCount;
     return {};
 }
-
-// Words that are read, not edited: a combo box's choice. Every character
-// lies where the words stand, which is all a screen reader needs to move the pointer there.
-class ReadOnlyText : public QAccessibleTextInterface {
-  public:
-    [[nodiscard]] virtual QString Words() const = 0;
-    [[nodiscard]] virtual QRect WordsRect() const = 0;
-
-    void selection(int /*selectionIndex*/, int* startOffset, int* endOffset) const override {
-        *startOffset = *endOffset = 0;
-    }
-    [[nodiscard]] int selectionCount() const override { return 0; }
-    void addSelection(int /*startOffset*/, int /*endOffset*/) override {}
-    void removeSelection(int /*selectionIndex*/) override {}
-    void setSelection(int /*selectionIndex*/, int /*startOffset*/, int /*endOffset*/) override {}
-    [[nodiscard]] int cursorPosition() const override { return 0; }
-    void setCursorPosition(int /*position*/) override {}
-    [[nodiscard]] QString text(int startOffset, int endOffset) const override {
-        if (startOffset < 0 || endOffset < startOffset) return {};
-        return Words().mid(startOffset, endOffset - startOffset);
-    }
-    [[nodiscard]] int characterCount() const override { return static_cast<int>(Words().size()); }
-    [[nodiscard]] QRect characterRect(int offset) const override {
-        return offset >= 0 && offset < characterCount() ? WordsRect() : QRect();
-    }
-    [[nodiscard]] int offsetAtPoint(const QPoint& point) const override {
-        return WordsRect().contains(point) ? 0 : -1;
-    }
-    void scrollToSubstring(int /*startIndex*/, int /*endIndex*/) override {}
-    [[nodiscard]] QString attributes(int /*offset*/, int* startOffset,
-                                     int* endOffset) const override {
-        return WholeRun(characterCount(), startOffset, endOffset);
-    }
-};
 
 }  // namespace quarl::ui
