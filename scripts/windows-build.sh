@@ -6,7 +6,7 @@
 # made in Debian 13, whose Qt 6.8 tools and MinGW (GCC 14) go with Qt 6.8 for MinGW.
 
 install_packages cmake ninja-build g++-mingw-w64-x86-64-posix googletest qt6-base-dev \
-    qt6-base-dev-tools librsvg2-bin icoutils fonts-dejavu-core nsis unzip
+    qt6-base-dev-tools librsvg2-bin icoutils fonts-dejavu-core nsis unzip xz-utils
 
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/quarl-editor
 qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev | sed 's/+dfsg.*//')
@@ -25,7 +25,7 @@ prepare_qt_mingw() {
         return 0
     fi
     echo "No prebuilt Qt at $shared: building it from Debian's source"
-    install_packages dpkg-dev patch python3 xz-utils
+    install_packages dpkg-dev patch python3
     if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/; then
         sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
             >/etc/apt/sources.list.d/quarl-deb-src.sources
