@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "ui/accessible/Bridges.h"
+
 namespace quarl::ui {
 
 MapArea::MapArea(const Canvas& canvas, const Types& model, QWidget* parent)
@@ -145,7 +147,9 @@ void MapArea::focusInEvent(QFocusEvent* event) {
 
 void MapArea::EnterAt(std::optional<TilePos> wanted) {
     if (wanted && CellIndex(*wanted) >= 0) current_ = *wanted;
-    // After Qt has told the screen reader of the map's own focus, which it does after this.
+    // Qt tells the screen reader of the map's own focus after this, on the current cell itself
+    // where the focus is on the cell alone; elsewhere the cell is told after the map.
+    if (FocusOnCellAlone()) return;
     QMetaObject::invokeMethod(this, &MapArea::TellCurrentTile, Qt::QueuedConnection);
 }
 

@@ -28,7 +28,7 @@ class MapArea final : public QFrame {
     // The readout names another tile.
     void SetCurrentTile(TilePos tile);
     // The map has just got the focus: the wanted tile, when it is on show, becomes the current
-    // one; the screen reader is told the current tile.
+    // one, the cell that the screen reader is told has the focus.
     void EnterAt(std::optional<TilePos> wanted);
     // A tile's words changed under the screen reader's eyes.
     void TileChanged(TilePos tile);

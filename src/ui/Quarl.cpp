@@ -23,6 +23,7 @@
 #include "ui/MapArea.h"
 #include "ui/Startup.h"
 #include "ui/accessible/Announce.h"
+#include "ui/accessible/Bridges.h"
 #include "ui/accessible/ComboBoxes.h"
 #include "ui/accessible/Factory.h"
 #include "view/RedrawMap.h"
@@ -240,9 +241,10 @@ void Quarl::MapPressed(int button, double x, double y) {
     RefreshMap();
 }
 
+// The readout first, so that the map takes the focus on the tile under the pointer.
 void Quarl::MapMoved(int buttons, double x, double y) {
-    BUF->setFocus();
     MapEntered(buttons, x, y);
+    BUF->setFocus();
 }
 
 void Quarl::MapEntered(int buttons, double x, double y) {
@@ -257,12 +259,11 @@ void Quarl::MapKey(int key) {
     RefreshMap();
     if (!changed) return;
     BUF->TileChanged(*changed);
-#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
-    // Orca 43, beside Qt 6.4, says no change of a cell's name, even of the one it is on.
-    if (*changed == BUF->CurrentTile() && BUF->hasFocus() && BUF->CellIndex(*changed) >= 0) {
+    // Where the change of a cell's name goes unheard, the focused cell's new words are said.
+    if (!CellNameChangesHeard() && *changed == BUF->CurrentTile() && BUF->hasFocus() &&
+        BUF->CellIndex(*changed) >= 0) {
         Announce(BUF, QString::fromStdString(DescribeTile(model_, changed->col, changed->row)));
     }
-#endif
 }
 
 void Quarl::MapFocused() {

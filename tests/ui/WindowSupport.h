@@ -80,4 +80,10 @@ class WindowFixture {
     std::unique_ptr<ui::Quarl> window;
 };
 
+#ifdef _WIN32
+// Catches the UI Automation calls of Qt's Windows platform, when it is in use, for UiaTest; called
+// once the application is made and before any window is.
+void CatchUiAutomation();
+#endif
+
 }  // namespace quarl::testing

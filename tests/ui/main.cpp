@@ -4,6 +4,7 @@
 
 #include <QApplication>
 
+#include "WindowSupport.h"
 #include "ui/Startup.h"
 
 int main(int argc, char** argv) {
@@ -11,6 +12,9 @@ int main(int argc, char** argv) {
     quarl::ui::UseWholeScaleFactors();
     QApplication app(argc, argv);
     quarl::ui::LoadFonts();
+#ifdef _WIN32
+    quarl::testing::CatchUiAutomation();
+#endif
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -8,6 +8,7 @@
 
 #include "editing/Editing.h"
 #include "ui/MapArea.h"
+#include "ui/accessible/Bridges.h"
 #include "ui/accessible/Parts.h"
 #include "view/Viewport.h"
 
@@ -72,6 +73,11 @@ class MapTable final : public QAccessibleWidget, public QAccessibleTableInterfac
                    QStringLiteral(". ") + Area()->accessibleDescription();
         }
         return QAccessibleWidget::text(type);
+    }
+    [[nodiscard]] QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        if (FocusOnCellAlone() && focusChild() != nullptr) state.focused = false;
+        return state;
     }
     [[nodiscard]] int childCount() const override { return Span().rows * Span().cols; }
     [[nodiscard]] QAccessibleInterface* child(int index) const override {

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: MIT
+// Where the screen readers' two protocols, as Qt's bridges speak them, differ for the map: UI
+// Automation on Windows, AT-SPI elsewhere.
+#pragma once
+
+namespace quarl::ui {
+
+// UI Automation gives the keyboard focus to one element, and Qt's bridge raises a widget's focus
+// on its focused child: there the map's current cell alone has the focus. AT-SPI marks the table
+// focused and, within it, the current cell, of which it is told apart.
+[[nodiscard]] bool FocusOnCellAlone();
+
+// Whether a screen reader hears that a cell's name changed: Qt's UI Automation bridge tells
+// name changes of combo boxes alone, and Orca 43 beside Qt before 6.8 says none.
+[[nodiscard]] bool CellNameChangesHeard();
+
+}  // namespace quarl::ui
