@@ -118,10 +118,12 @@ void MapArea::mouseMoveEvent(QMouseEvent* event) {
 
 // Qt on Windows turns the first move back into the window after a drag released outside it into
 // an enter alone, so the readout follows the pointer where it enters too. The focus stays: a
-// window that appears under the resting pointer is no reason to take it.
+// window that appears under the resting pointer is no reason to take it. The place is not
+// marked as moved to: the move that brought the pointer here, which Qt sends after the enter at
+// the same place, is a real one and takes the focus.
 void MapArea::enterEvent(QEnterEvent* event) {
     QFrame::enterEvent(event);
-    if (!IsNewPosition(event->position())) return;
+    if (event->position() == lastMove_) return;
     const QPointF at = CanvasPosition(event->position());
     emit Entered(static_cast<int>(QGuiApplication::mouseButtons()), at.x(), at.y());
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QCursor>
 #include <QImage>
 #include <QLabel>
 #include <QMenuBar>
@@ -239,6 +240,18 @@ TEST_F(QuarlTest, PointerReadoutPickBrushAndSpaceOnTheMapArea) {
     Find("TxtEdit")->setFocus();
     Mouse(QEvent::MouseMove, OnBuf(9 * 4 + 2, 11 * 2 + 3), Qt::NoButton, Qt::NoButton);
     EXPECT_EQ(window->focusWidget(), Find("TxtEdit"));
+    // Back onto the map from outside: Qt sends an enter, then the move that brought the pointer,
+    // at the same place. The enter shows the tile; the move takes the focus.
+    QCursor::setPos(window->mapToGlobal(QPoint(-50, -50)));
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(Buf(), &leave);
+    const QPointF back = OnBuf(9 * 6 + 2, 11 * 2 + 3);
+    QEnterEvent enter(back, back, Buf()->mapToGlobal(back));
+    QApplication::sendEvent(Buf(), &enter);
+    EXPECT_EQ(Text("TxtX"), "7");
+    EXPECT_EQ(window->focusWidget(), Find("TxtEdit"));
+    Mouse(QEvent::MouseMove, back, Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(window->focusWidget(), Buf());
 
     Mouse(QEvent::MouseButtonPress, OnBuf(1, 1), Qt::RightButton, Qt::RightButton);
     EXPECT_EQ(Text("TxtEdit"), "3");
