@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
+#include <QLineF>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -128,11 +129,14 @@ void MapArea::enterEvent(QEnterEvent* event) {
     emit Entered(static_cast<int>(QGuiApplication::mouseButtons()), at.x(), at.y());
 }
 
-// Left by moving, the pointer's next move here is a real one, even to the same pixel. A menu or
-// window that opens over the resting pointer is no move, nor is its closing.
+// Left by moving, the pointer's next move here is a real one, even to the same pixel; the leave
+// may arrive only once the pointer is back. A menu or window that opens over the resting
+// pointer is no move, nor is its closing.
 void MapArea::leaveEvent(QEvent* event) {
     const QPoint at = mapFromGlobal(QCursor::pos());
-    lastMove_ = rect().contains(at) ? QPointF(at) : kNoMove;
+    const bool resting =
+        lastMove_ == kNoMove ? rect().contains(at) : QLineF(QPointF(at), lastMove_).length() < 1;
+    lastMove_ = resting ? QPointF(at) : kNoMove;
     QFrame::leaveEvent(event);
 }
 

@@ -240,12 +240,15 @@ TEST_F(QuarlTest, PointerReadoutPickBrushAndSpaceOnTheMapArea) {
     Find("TxtEdit")->setFocus();
     Mouse(QEvent::MouseMove, OnBuf(9 * 4 + 2, 11 * 2 + 3), Qt::NoButton, Qt::NoButton);
     EXPECT_EQ(window->focusWidget(), Find("TxtEdit"));
-    // Back onto the map from outside: Qt sends an enter, then the move that brought the pointer,
-    // at the same place. The enter shows the tile; the move takes the focus.
-    QCursor::setPos(window->mapToGlobal(QPoint(-50, -50)));
+    // A drag out of the map, and back: Qt may deliver the leave only once the pointer is back,
+    // then an enter and the move that brought the pointer, at one place. The enter shows the
+    // tile; the move takes the focus.
+    Mouse(QEvent::MouseMove, QPointF(-20, -20), Qt::NoButton, Qt::RightButton);
+    Find("TxtEdit")->setFocus();
+    const QPointF back = OnBuf(9 * 6 + 2, 11 * 2 + 3);
+    QCursor::setPos(Buf()->mapToGlobal(back.toPoint()));
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(Buf(), &leave);
-    const QPointF back = OnBuf(9 * 6 + 2, 11 * 2 + 3);
     QEnterEvent enter(back, back, Buf()->mapToGlobal(back));
     QApplication::sendEvent(Buf(), &enter);
     EXPECT_EQ(Text("TxtX"), "7");
