@@ -16,7 +16,14 @@ inline constexpr FileId kNoFile = -1;
 
 enum class FileAccess { Read, ReadWrite };
 
-// The six calls the map file needs.
+// The name of the file a save writes beside the map called name before it takes the map's
+// place: hidden, and with an ending no map has, so that a file a crash left is never opened as
+// a map.
+inline std::string BesideName(const std::string& name) {
+    return "." + name + ".quarl-save";
+}
+
+// The calls the map file needs.
 class FileIo {
   public:
     FileIo() = default;
@@ -38,6 +45,22 @@ class FileIo {
     virtual bool Sync(FileId file) = 0;
     // Closes the file, whether or not it reports an error.
     virtual bool Close(FileId file) = 0;
+
+    // Creates the file a save writes beside the map at path (BesideName, in the folder of the
+    // file that path leads to, through any links), empty and open for writing, with the map's
+    // permissions, owner and group, or its attributes; a file of that name left by an earlier
+    // save is replaced. Sets target to the file the path leads to and beside to the new file's
+    // path. kNoFile with errno when it cannot: EMLINK where replacing the map would part it
+    // from another link to it, EPERM where its owner cannot be kept, EXDEV where it has no name
+    // in a folder to be replaced under.
+    virtual FileId CreateBeside(const std::string& path, std::string& target,
+                                std::string& beside) = 0;
+    // Puts the file beside in target's place in one step, or changes neither; false with errno,
+    // EACCES where another program holds target open.
+    virtual bool Replace(const std::string& beside, const std::string& target) = 0;
+    // Puts the folder of path on the disk, with the name a replace gave.
+    virtual bool SyncFolder(const std::string& path) = 0;
+    virtual bool Remove(const std::string& path) = 0;
 };
 
 // The file system of the system the editor was built for: POSIX calls or the Windows API,
@@ -51,6 +74,10 @@ class SystemFileIo : public FileIo {
                          std::int64_t offset) override;
     bool Sync(FileId file) override;
     bool Close(FileId file) override;
+    FileId CreateBeside(const std::string& path, std::string& target, std::string& beside) override;
+    bool Replace(const std::string& beside, const std::string& target) override;
+    bool SyncFolder(const std::string& path) override;
+    bool Remove(const std::string& path) override;
 };
 
 }  // namespace quarl

@@ -44,10 +44,57 @@ DWORD Chunk(std::size_t size) {
     return static_cast<DWORD>(size < kMax ? size : kMax);
 }
 
-// Failures read as errors of their own, never as an interruption to retry.
+// The last error as errno, for the map file's choice between a replace and a write in place;
+// never as an interruption to retry.
+int ErrnoOfLastError() {
+    switch (::GetLastError()) {
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return ENOSPC;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return EACCES;
+        case ERROR_FILENAME_EXCED_RANGE:
+            return ENAMETOOLONG;
+        default:
+            return EIO;
+    }
+}
+
 std::int64_t Failed() {
-    errno = EIO;
+    errno = ErrnoOfLastError();
     return -1;
+}
+
+bool Fails() {
+    errno = ErrnoOfLastError();
+    return false;
+}
+
+FileId NoFile() {
+    errno = ErrnoOfLastError();
+    return kNoFile;
+}
+
+// The attributes a new file can be given of the map's.
+DWORD KeptAttributes(DWORD map) {
+    const DWORD kept = map & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                              FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    return kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
+}
+
+// Whether the map is one name of a file with others, or a link: a replace would part them.
+bool IsLinked(const std::wstring& map, DWORD attributes) {
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return true;
+    HANDLE handle = ::CreateFileW(map.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool linked = ::GetFileInformationByHandle(handle, &info) && info.nNumberOfLinks > 1;
+    ::CloseHandle(handle);
+    return linked;
 }
 
 }  // namespace
@@ -91,6 +138,51 @@ bool SystemFileIo::Sync(FileId file) {
 
 bool SystemFileIo::Close(FileId file) {
     return ::CloseHandle(Handle(file)) != 0;
+}
+
+FileId SystemFileIo::CreateBeside(const std::string& path, std::string& target,
+                                  std::string& beside) {
+    const std::wstring map = WidePath(path);
+    const DWORD attributes =
+        map.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(map.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return NoFile();
+    if (IsLinked(map, attributes)) {
+        errno = EMLINK;
+        return kNoFile;
+    }
+    target = path;
+    const auto slash = path.find_last_of("/\\");
+    const std::size_t name = slash == std::string::npos ? 0 : slash + 1;
+    beside = path.substr(0, name) + BesideName(path.substr(name));
+    const std::wstring wide = WidePath(beside);
+    if (!::DeleteFileW(wide.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
+        return NoFile();
+    }
+    HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  KeptAttributes(attributes), nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return NoFile();
+    return reinterpret_cast<FileId>(handle);
+}
+
+// MoveFileExW, never ReplaceFileW: a ReplaceFileW that fails part-way without a backup name can
+// leave the map under no name at all.
+bool SystemFileIo::Replace(const std::string& beside, const std::string& target) {
+    const std::wstring from = WidePath(beside);
+    const std::wstring to = WidePath(target);
+    if (::MoveFileExW(from.c_str(), to.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    return Fails();
+}
+
+// MOVEFILE_WRITE_THROUGH has put the folder on the disk already.
+bool SystemFileIo::SyncFolder(const std::string& /*path*/) {
+    return true;
+}
+
+bool SystemFileIo::Remove(const std::string& path) {
+    return ::DeleteFileW(WidePath(path).c_str()) != 0 || Fails();
 }
 
 }  // namespace quarl

@@ -181,15 +181,24 @@ void PatchRecords(const Types& model, std::uint8_t* record) {
     }
 }
 
+// The map's size on disk when the open file is still the map the model was read from. A file
+// whose header no longer gives the map's size (another program rewrote it, or the path now
+// names another map) is not: our records would scramble it.
+std::optional<std::int64_t> CheckedSize(FileIo& io, const FileHandle& file, const Types& model) {
+    const auto length = RegularFileSize(io, file);
+    if (!length) return std::nullopt;
+    const auto size = ReadSize(io, file.get());
+    if (!size || size->first != model.MapWidth || size->second != model.MapHeight) {
+        return std::nullopt;
+    }
+    return length;
+}
+
 // Patches the records in the file: reads what is on disk now, sets the six bytes of each
 // record and writes the span back. A short file grows as byte-by-byte writes would grow it.
-// A file whose header no longer gives the map's size (another program rewrote it, or the
-// path now names another map) is left alone: our records would scramble it.
 bool WriteRecords(FileIo& io, const Types& model) {
     FileHandle file(io, io.Open(model.FileName, FileAccess::ReadWrite));
-    if (!RegularFileSize(io, file)) return false;
-    const auto size = ReadSize(io, file.get());
-    if (!size || size->first != model.MapWidth || size->second != model.MapHeight) return false;
+    if (!CheckedSize(io, file, model)) return false;
 
     std::vector<std::uint8_t> records(RecordSpan(model.TileCount));
     const std::int64_t got = ReadAt(io, file.get(), records.data(), records.size(), kHeaderSize);
@@ -199,6 +208,122 @@ bool WriteRecords(FileIo& io, const Types& model) {
     if (!WriteAt(io, file.get(), records.data(), records.size(), kHeaderSize)) return false;
     if (!io.Sync(file.get())) return false;
     return file.Close();
+}
+
+// A whole map file as a save writes it: the bytes from the header to the last record byte, and
+// the file's length; the bytes past them are those of the file on disk.
+struct MapImage {
+    std::vector<std::uint8_t> head;
+    std::int64_t length = 0;
+};
+
+// The map file as it is on disk; bytes past its end read as 0.
+std::optional<MapImage> ReadImage(FileIo& io, const FileHandle& file, const Types& model) {
+    const auto length = CheckedSize(io, file, model);
+    if (!length) return std::nullopt;
+    MapImage image{std::vector<std::uint8_t>(kHeaderSize + RecordSpan(model.TileCount)), *length};
+    const std::int64_t got = ReadAt(io, file.get(), image.head.data(), image.head.size(), 0);
+    if (got < 0) return std::nullopt;
+    std::fill(image.head.begin() + got, image.head.end(), 0);
+    return image;
+}
+
+// The image with the model's records in it: the same bytes as a save in place leaves.
+MapImage Patched(MapImage image, const Types& model) {
+    if (model.TileCount <= 0) return image;
+    PatchRecords(model, image.head.data() + kHeaderSize);
+    image.length = std::max(image.length, static_cast<std::int64_t>(image.head.size()));
+    return image;
+}
+
+// Copies the bytes of source from offset from to offset to into file, at the same offsets.
+bool CopyBytes(FileIo& io, FileId source, FileId file, std::int64_t from, std::int64_t to) {
+    constexpr std::int64_t kChunk = std::int64_t{1} << 20;
+    if (to <= from) return true;
+    std::vector<std::uint8_t> chunk(static_cast<std::size_t>(std::min(kChunk, to - from)));
+    for (std::int64_t at = from; at < to; at += kChunk) {
+        const auto size = static_cast<std::size_t>(std::min(kChunk, to - at));
+        if (ReadAt(io, source, chunk.data(), size, at) != static_cast<std::int64_t>(size)) {
+            errno = EIO;  // the map grew shorter meanwhile
+            return false;
+        }
+        if (!WriteAt(io, file, chunk.data(), size, at)) return false;
+    }
+    return true;
+}
+
+enum class Saved { Yes, InPlace, No, NotOnDisk };
+
+// Errors after which the map is saved in place instead: a replace would part the map from
+// another link to it or from its owner, it has no name of its own in a folder or is mounted on
+// one, its folder may not be written, another program holds it, or the disk has no room for a
+// second copy.
+bool SavesInPlace(int error) {
+    switch (error) {
+        case EMLINK:
+        case EXDEV:
+        case EBUSY:
+        case EPERM:
+        case EACCES:
+        case EROFS:
+        case ENOSPC:
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+        case ENAMETOOLONG:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Writes the whole image into a new file beside the map, with the rest of the file from source,
+// puts it on the disk and then in the map's place in one step. On a failure before the replace,
+// the new file is removed and the map is as it was. The source is closed before the replace, as
+// Windows replaces no open file.
+Saved WriteBeside(FileIo& io, const std::string& path, FileHandle& source, const MapImage& image) {
+    std::string target;
+    std::string besidePath;
+    FileHandle beside(io, io.CreateBeside(path, target, besidePath));
+    if (beside.get() == kNoFile) return SavesInPlace(errno) ? Saved::InPlace : Saved::No;
+
+    const auto headSize = static_cast<std::size_t>(
+        std::min(image.length, static_cast<std::int64_t>(image.head.size())));
+    bool done = WriteAt(io, beside.get(), image.head.data(), headSize, 0) &&
+                CopyBytes(io, source.get(), beside.get(), static_cast<std::int64_t>(headSize),
+                          image.length) &&
+                io.Sync(beside.get());
+    int error = errno;
+    // Each step runs only after the ones before it went through; the first failure's error
+    // chooses what happens next.
+    const auto step = [&](bool stepDone) {
+        if (done && !stepDone) error = errno;
+        done = done && stepDone;
+    };
+    step(beside.Close());
+    if (done) step(source.Close());
+    if (done) step(io.Replace(besidePath, target));
+    if (!done) {
+        io.Remove(besidePath);
+        return SavesInPlace(error) ? Saved::InPlace : Saved::No;
+    }
+    return io.SyncFolder(target) ? Saved::Yes : Saved::NotOnDisk;
+}
+
+// Saves the map by writing it whole beside itself and putting that in its place, so that
+// whatever stops the save, the map on disk is the old one or the new one, never a mix.
+Saved SaveBeside(FileIo& io, const Types& model) {
+    // Opened for writing, though only read: a map that may not be written is not saved.
+    FileHandle map(io, io.Open(model.FileName, FileAccess::ReadWrite));
+    const auto old = ReadImage(io, map, model);
+    if (!old) return Saved::No;
+    const Saved saved = WriteBeside(io, model.FileName, map, Patched(*old, model));
+    if (saved != Saved::NotOnDisk) return saved;
+    // The replace may not outlast a power cut: put the old map back, so that a failed save
+    // leaves it as it was. The rest of the file is the same in both.
+    FileHandle now(io, io.Open(model.FileName, FileAccess::Read));
+    if (now.get() != kNoFile) WriteBeside(io, model.FileName, now, *old);
+    return Saved::No;
 }
 
 }  // namespace
@@ -237,7 +362,10 @@ FileCommandResult SaveMap(Types& model, FileIo& io) {
         return {std::nullopt, kSaveError, ModeButtons::Keep};
     }
     model.TileCount = *count;
-    if (!WriteRecords(io, model)) return {std::nullopt, kSaveError, ModeButtons::Keep};
+    const Saved saved = SaveBeside(io, model);
+    if (saved != Saved::Yes && (saved != Saved::InPlace || !WriteRecords(io, model))) {
+        return {std::nullopt, kSaveError, ModeButtons::Keep};
+    }
     return {"Saved map as: " + model.FileTitle, std::nullopt, ModeButtons::Keep};
 }
 

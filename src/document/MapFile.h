@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The map file: load, save in place, clear.
+// The map file: load, save, clear.
 #pragma once
 
 #include <cstdint>
@@ -45,8 +45,11 @@ inline constexpr int kUsageByte = 6;
     return LoadMap(model, path, title, io);
 }
 
-// Writes the six bytes of every tile back into FileName in place; does nothing without one.
-// Fails, writing nothing, when the file's header no longer gives the map's width and height.
+// Writes the six bytes of every tile back into FileName; does nothing without one. The file
+// keeps every other byte; it is written whole beside the map and then put in its place, or,
+// where that would lose one of the map's links, its owner, or there is no room or right for a
+// second file, written in place. A failed save leaves the file as it was. Fails, writing
+// nothing, when the file's header no longer gives the map's width and height.
 [[nodiscard]] FileCommandResult SaveMap(Types& model, FileIo& io);
 [[nodiscard]] inline FileCommandResult SaveMap(Types& model) {
     SystemFileIo io;

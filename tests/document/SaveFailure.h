@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -28,14 +29,23 @@ inline bool IsRecordByte(std::size_t offset, std::int32_t tileCount) {
     return record < static_cast<std::size_t>(tileCount) && within != 4 && within < 7;
 }
 
+// Whether a save left its file beside the map at path.
+inline bool BesideLeft(const std::string& path) {
+    const auto map = mapgen::PathOf(path);
+    const std::u8string name = map.filename().u8string();
+    return std::filesystem::exists(
+        map.parent_path() / mapgen::PathOf(BesideName(std::string(name.begin(), name.end()))));
+}
+
 class SaveFailureTest : public ::testing::Test {
   protected:
     SaveFailureTest() { StartUp(model); }
 
     // A 20 x 30 map with trailing bytes, loaded and then changed everywhere.
-    std::string LoadAndEdit(const std::vector<std::uint8_t>& bytes) {
+    std::string LoadAndEdit(const std::vector<std::uint8_t>& bytes,
+                            const std::string& name = "map.map") {
         original = bytes;
-        std::string path = WriteMapFile(dir, "map.map", bytes);
+        std::string path = WriteMapFile(dir, name, bytes);
         LoadOrFail(model, path);
         for (TileLayer* layer : {&model.TypeLayer, &model.LightLayer, &model.HeightLayer,
                                  &model.DirLayer, &model.ObjectLayer, &model.UsageLayer}) {
@@ -45,15 +55,28 @@ class SaveFailureTest : public ::testing::Test {
         return path;
     }
 
-    // A failed save: reported, model as it was, file as long as it was, and every byte that
-    // is not one of the six of a record as it was.
+    // A failed save: reported, model as it was, the file byte for byte as it was, and nothing
+    // left beside it.
     void ExpectFailedSave(const std::string& path, const char* what) {
         const Types before = model;
         const auto result = SaveMap(model, io_ ? *io_ : system_);
         EXPECT_EQ(result.error, kSaveError) << what;
         EXPECT_FALSE(result.status) << what;
         EXPECT_TRUE(model == before) << what;
+        EXPECT_EQ(ReadBytes(path), original) << what;
+        EXPECT_FALSE(BesideLeft(path)) << what;
+    }
+
+    // A save that went through, in place or by a replace: only the six bytes of each record
+    // changed, they hold the model's values, and nothing is left beside the map.
+    void ExpectSaved(const std::string& path, const char* what) {
         ExpectOnlyRecordBytesChanged(path, what);
+        EXPECT_FALSE(BesideLeft(path)) << what;
+        Types reloaded;
+        StartUp(reloaded);
+        LoadOrFail(reloaded, path);
+        EXPECT_EQ(reloaded.TypeLayer, model.TypeLayer) << what;
+        EXPECT_EQ(reloaded.UsageLayer, model.UsageLayer) << what;
     }
 
     void ExpectOnlyRecordBytesChanged(const std::string& path, const char* what) {

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // Save failures that only Windows has: a map another program holds open without sharing it, a
-// read-only file, a drive that went away.
+// read-only file, a drive that went away; and a map replaced, or saved in place where another
+// program holds it open.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "document/SaveFailure.h"
@@ -55,6 +57,46 @@ TEST_F(SaveFailureTest, ADriveThatIsGone) {
     const Types edited = model;
     EXPECT_EQ(SaveMap(model).error, kSaveError);
     EXPECT_TRUE(model == edited);
+}
+
+// The file's index on its volume: a replaced map has another.
+std::uint64_t FileIndex(const std::string& path) {
+    HANDLE file = ::CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    EXPECT_TRUE(::GetFileInformationByHandle(file, &info));
+    ::CloseHandle(file);
+    return (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+}
+
+// A map is replaced by a whole new file with its attributes; one that another program holds
+// open without letting it be deleted, as viewers do, cannot be and is saved in place.
+TEST_F(SaveFailureTest, TheMapReplacedOrSavedInPlace) {
+    struct Case {
+        const char* name;
+        bool held;
+    };
+    for (const Case& c : {Case{"a map no program holds", false},
+                          Case{"a map held open without FILE_SHARE_DELETE", true}}) {
+        SCOPED_TRACE(c.name);
+        const std::string path = LoadAndEdit(MakeMap({.width = 8, .height = 6, .trailing = 2}),
+                                             c.held ? "held.map" : "free.map");
+        const DWORD attributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+        ASSERT_TRUE(::SetFileAttributesW(Wide(path).c_str(), attributes));
+        HANDLE other = c.held ? ::CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                              : INVALID_HANDLE_VALUE;
+        ASSERT_EQ(other != INVALID_HANDLE_VALUE, c.held);
+        const std::uint64_t before = FileIndex(path);
+        const auto result = SaveMap(model);
+        if (c.held) ::CloseHandle(other);
+        EXPECT_FALSE(result.error);
+        ExpectSaved(path, c.name);
+        EXPECT_EQ(FileIndex(path) != before, !c.held) << "replaced";
+        EXPECT_EQ(::GetFileAttributesW(Wide(path).c_str()), attributes);
+    }
 }
 
 }  // namespace
