@@ -21,9 +21,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const auto& run : runs) {
-            if (run.run_type != Run::RT_Iteration) continue;
+            // With repetitions, the median of them stands for the benchmark.
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type != Run::RT_Iteration && !median) continue;
             // A benchmark's own minimum time is no part of its name here.
-            std::string name = run.benchmark_name();
+            std::string name = run.run_name.str();
             name = name.substr(0, name.find("/min_time:"));
             times_[name] = run.GetAdjustedRealTime();
         }

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Load and save of the largest map against a plain read, and a plain read, write and fsync.
+// Load and save of the largest map against a plain read, and a plain read, write and fsync; and
+// the save of a 181 x 181 map, written beside and put in its place, against the same save in
+// place (a map with a second link is saved in place).
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -26,6 +28,29 @@ const std::string& LargestMap() {
         }
         return file.string();
     }();
+    return path;
+}
+
+// A 181 x 181 map, alone or with a second link to it.
+std::string SquareMap(bool linked) {
+    const auto file =
+        std::filesystem::temp_directory_path() /
+        ("quarl-bench-" + std::to_string(::getpid()) + (linked ? "-linked" : "") + ".map");
+    if (!quarl::mapgen::WriteBytes(file.string(),
+                                   quarl::mapgen::MakeMap({.width = 181, .height = 181}))) {
+        std::abort();
+    }
+    if (linked && ::link(file.c_str(), (file.string() + ".link").c_str()) != 0) std::abort();
+    return file.string();
+}
+
+const std::string& ReplacedMap() {
+    static const std::string path = SquareMap(false);
+    return path;
+}
+
+const std::string& InPlaceMap() {
+    static const std::string path = SquareMap(true);
     return path;
 }
 
@@ -74,10 +99,29 @@ void SaveLargestMap(benchmark::State& state) {
     }
 }
 
+void SaveMap(benchmark::State& state, const std::string& path) {
+    quarl::Types model;
+    if (quarl::LoadMap(model, path, "bench.map").error) std::abort();
+    for (auto _ : state) {
+        model.HeightLayer[0] ^= 1;
+        if (quarl::SaveMap(model).error) std::abort();
+    }
+}
+
+void SaveReplaced(benchmark::State& state) {
+    SaveMap(state, ReplacedMap());
+}
+
+void SaveInPlace(benchmark::State& state) {
+    SaveMap(state, InPlaceMap());
+}
+
 BENCHMARK(PlainReadFile);
 BENCHMARK(LoadLargestMap);
 BENCHMARK(PlainReadWriteSync);
 BENCHMARK(SaveLargestMap);
+BENCHMARK(SaveInPlace);
+BENCHMARK(SaveReplaced);
 
 }  // namespace
 
@@ -86,7 +130,11 @@ int main(int argc, char** argv) {
     quarl::bench::RatioReporter reporter;
     reporter.CompareWith("LoadLargestMap", "PlainReadFile");
     reporter.CompareWith("SaveLargestMap", "PlainReadWriteSync");
+    reporter.CompareWith("SaveReplaced", "SaveInPlace");
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::filesystem::remove(LargestMap());
+    for (const std::string& path :
+         {LargestMap(), ReplacedMap(), InPlaceMap(), InPlaceMap() + ".link"}) {
+        std::filesystem::remove(path);
+    }
     return 0;
 }
