@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QComboBox>
 #include <QCursor>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QtTest/QTest>
 #include <cstddef>
@@ -16,6 +18,7 @@
 #include "document/MapFile.h"
 #include "support/MapFiles.h"
 #include "ui/Quarl.h"
+#include "ui/accessible/Factory.h"
 #include "view/Colours.h"
 #include "view/Viewport.h"
 
@@ -336,6 +339,21 @@ TEST_F(QuarlTest, TheMapIsATableForScreenReaders) {
         QAccessibleInterface* combo = QAccessible::queryAccessibleInterface(Find(box));
         EXPECT_EQ(combo->text(QAccessible::Name), Find(box)->accessibleName());
         EXPECT_EQ(combo->text(QAccessible::Value), Find<QComboBox>(box)->currentText());
+    }
+}
+
+// The editor's own interfaces go to the editor's controls alone: a box of another window, as the
+// open dialog's file name box is, keeps Qt's.
+TEST_F(QuarlTest, TheEditorsReaderInterfacesForItsOwnControlsOnly) {
+    QLineEdit outsideEdit;
+    QComboBox outsideBox;
+    outsideBox.setAccessibleName("Files of type");
+    EXPECT_EQ(ui::AccessibleFactory("QLineEdit", &outsideEdit), nullptr);
+    EXPECT_EQ(ui::AccessibleFactory("QComboBox", &outsideBox), nullptr);
+    for (const char* name : {"TxtEdit", "SIZEBOX"}) {
+        QAccessibleInterface* inside = ui::AccessibleFactory("", Find(name));
+        ASSERT_NE(inside, nullptr) << name;
+        QAccessible::deleteAccessibleInterface(QAccessible::registerAccessibleInterface(inside));
     }
 }
 

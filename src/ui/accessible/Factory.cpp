@@ -12,7 +12,20 @@
 
 namespace quarl::ui {
 
+namespace {
+
+// Whether the object is a control of the editor's window. The open dialog and the message boxes
+// keep Qt's own interfaces, which a reader of any Qt program expects there; a type alone cannot
+// tell the dialog's file name box from the editor's text boxes.
+bool InEditorWindow(QObject* object) {
+    auto* widget = qobject_cast<QWidget*>(object);
+    return widget != nullptr && widget->window()->inherits("quarl::ui::Quarl");
+}
+
+}  // namespace
+
 QAccessibleInterface* AccessibleFactory(const QString& /*className*/, QObject* object) {
+    if (!InEditorWindow(object)) return nullptr;
     if (auto* area = qobject_cast<MapArea*>(object)) return NewMapTable(area);
     if (auto* box = qobject_cast<QComboBox*>(object)) {
         if (!box->isEditable() && !box->accessibleName().isEmpty()) return NewNamedComboBox(box);
