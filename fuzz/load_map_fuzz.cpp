@@ -1,36 +1,16 @@
 // SPDX-License-Identifier: MIT
 // Loads arbitrary bytes as a map file on top of a loaded map and checks that the model stays
 // whole: either the new map with layers of TileCount + 1 entries, or the old map untouched.
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "MemoryFile.h"
 #include "document/MapFile.h"
 
 namespace {
-
-// A file in memory, reachable by path like any map on disk.
-class MemoryFile {
-  public:
-    explicit MemoryFile(const std::uint8_t* data, std::size_t size)
-        : fd_(::memfd_create("map", MFD_CLOEXEC)) {
-        if (fd_ < 0 || (size > 0 && ::write(fd_, data, size) != static_cast<ssize_t>(size))) {
-            std::abort();
-        }
-    }
-    MemoryFile(const MemoryFile&) = delete;
-    MemoryFile& operator=(const MemoryFile&) = delete;
-    ~MemoryFile() { ::close(fd_); }
-    [[nodiscard]] std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
-  private:
-    int fd_;
-};
 
 void Check(bool condition) {
     if (!condition) std::abort();

@@ -13,6 +13,7 @@
 
 #include "document/MapFile.h"
 #include "support/MapFiles.h"
+#include "support/RecordBytes.h"
 
 namespace quarl {
 namespace {
@@ -27,15 +28,6 @@ using testing::WriteMapFile;
 
 constexpr int kInterpreted[] = {kTypeByte, kLightByte,  kHeightByte,
                                 kDirByte,  kObjectByte, kUsageByte};
-
-bool IsInterpreted(std::size_t offset, std::int32_t tileCount) {
-    if (offset < kHeaderSize) return false;
-    const std::size_t record = (offset - kHeaderSize) / kRecordSize;
-    if (record >= static_cast<std::size_t>(tileCount)) return false;
-    const auto within = static_cast<int>((offset - kHeaderSize) % kRecordSize);
-    return std::find(std::begin(kInterpreted), std::end(kInterpreted), within) !=
-           std::end(kInterpreted);
-}
 
 // The real file, said to be 2 GiB long: more than the 32-bit file size holds.
 class TwoGiBFileIo final : public SystemFileIo {
@@ -272,7 +264,7 @@ TEST_F(MapFileTest, RandomEditsTouchOnlyTheSixBytesOfEachRecord) {
         const auto after = ReadBytes(path);
         ASSERT_EQ(after.size(), bytes.size());
         for (std::size_t k = 0; k < bytes.size(); ++k) {
-            if (!IsInterpreted(k, model.TileCount)) {
+            if (!testing::IsRecordByte(k, model.TileCount)) {
                 ASSERT_EQ(after[k], bytes[k]) << "round " << round << " offset " << k;
             }
         }

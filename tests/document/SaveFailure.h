@@ -13,21 +13,16 @@
 
 #include "document/MapFile.h"
 #include "support/MapFiles.h"
+#include "support/RecordBytes.h"
 
 namespace quarl {
 
 using mapgen::MakeMap;
 using mapgen::ReadBytes;
+using testing::IsRecordByte;
 using testing::LoadOrFail;
 using testing::TempDir;
 using testing::WriteMapFile;
-
-inline bool IsRecordByte(std::size_t offset, std::int32_t tileCount) {
-    if (offset < kHeaderSize) return false;
-    const std::size_t record = (offset - kHeaderSize) / kRecordSize;
-    const auto within = static_cast<int>((offset - kHeaderSize) % kRecordSize);
-    return record < static_cast<std::size_t>(tileCount) && within != 4 && within < 7;
-}
 
 // Whether a save left its file beside the map at path.
 inline bool BesideLeft(const std::string& path) {
