@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -85,6 +87,18 @@ void LoadFonts() {
     for (const char* face : {"DejaVuSans", "DejaVuSerif"}) {
         QFontDatabase::addApplicationFont(
             QStringLiteral(":/fonts/%1.ttf").arg(QLatin1String(face)));
+    }
+}
+
+bool OpensMaximized(const QSize& window, const QSize& available) {
+    return available.width() < window.width() || available.height() < window.height();
+}
+
+void ShowMainWindow(QWidget& window) {
+    if (OpensMaximized(window.size(), window.screen()->availableGeometry().size())) {
+        window.showMaximized();
+    } else {
+        window.show();
     }
 }
 

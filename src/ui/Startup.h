@@ -4,6 +4,9 @@
 #pragma once
 
 #include <QIcon>
+#include <QSize>
+
+class QWidget;
 
 namespace quarl::ui {
 
@@ -26,5 +29,11 @@ void UseWholeScaleFactors();
 
 // Makes the fonts compiled into the editor known to Qt. Call once the application exists.
 void LoadFonts();
+
+// Whether a window of that size opens maximized on a screen with that much room: where the
+// screen cannot show the whole map area.
+[[nodiscard]] bool OpensMaximized(const QSize& window, const QSize& available);
+// Shows the window at its own size where its screen holds it, maximized elsewhere.
+void ShowMainWindow(QWidget& window);
 
 }  // namespace quarl::ui

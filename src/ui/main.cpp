@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include <QApplication>
-#include <QScreen>
 #include <cstdio>
 
 #include "ui/Quarl.h"
@@ -19,12 +18,6 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName(QStringLiteral("org.example.QuarlEditor"));
     QApplication::setWindowIcon(quarl::ui::EditorIcon());  // the dialogs' too
     quarl::ui::Quarl window;
-    // Maximized where the screen cannot show the whole map area.
-    const QSize available = window.screen()->availableGeometry().size();
-    if (available.width() < window.width() || available.height() < window.height()) {
-        window.showMaximized();
-    } else {
-        window.show();
-    }
+    quarl::ui::ShowMainWindow(window);
     return QApplication::exec();
 }

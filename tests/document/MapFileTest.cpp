@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -36,6 +37,18 @@ class TwoGiBFileIo final : public SystemFileIo {
         const bool known = SystemFileIo::RegularFileSize(file, size);
         size = std::int64_t{1} << 31;
         return known;
+    }
+};
+
+// The real file, but reading fails on the records' second chunk.
+class LaterChunkFailsFileIo final : public SystemFileIo {
+  public:
+    std::int64_t ReadAt(FileId file, void* data, std::size_t size, std::int64_t offset) override {
+        if (offset > kHeaderSize) {
+            errno = EIO;
+            return -1;
+        }
+        return SystemFileIo::ReadAt(file, data, size, offset);
     }
 };
 
@@ -168,6 +181,10 @@ TEST_F(MapFileTest, EveryFailedLoadLeavesThePreviousMap) {
     TwoGiBFileIo twoGiB;
     EXPECT_EQ(LoadMap(model, good, "good.map", twoGiB).error, kLoadError);
     EXPECT_TRUE(model == before) << "2 GiB";
+    LaterChunkFailsFileIo laterChunk;  // 2,400 records: two chunks
+    const auto large = WriteMapFile(dir, "large.map", MakeMap({.width = 60, .height = 40}));
+    EXPECT_EQ(LoadMap(model, large, "large.map", laterChunk).error, kLoadError);
+    EXPECT_TRUE(model == before) << "a read error on the second chunk";
 
     // Save still goes into the file the map came from, and a good load works again.
     EXPECT_EQ(SaveMap(model).status, "Saved map as: good.map");

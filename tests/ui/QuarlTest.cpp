@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QtTest/QTest>
 #include <cstddef>
 #include <cstdint>
@@ -18,6 +19,7 @@
 #include "document/MapFile.h"
 #include "support/MapFiles.h"
 #include "ui/Quarl.h"
+#include "ui/Startup.h"
 #include "ui/accessible/Factory.h"
 #include "view/Colours.h"
 #include "view/Viewport.h"
@@ -339,7 +341,31 @@ TEST_F(QuarlTest, TheMapIsATableForScreenReaders) {
         QAccessibleInterface* combo = QAccessible::queryAccessibleInterface(Find(box));
         EXPECT_EQ(combo->text(QAccessible::Name), Find(box)->accessibleName());
         EXPECT_EQ(combo->text(QAccessible::Value), Find<QComboBox>(box)->currentText());
+        // Read from any offset, and placed where the words stand, nowhere past them.
+        const QString words = Find<QComboBox>(box)->currentText();
+        const auto count = static_cast<int>(words.size());
+        QAccessibleTextInterface* text = combo->textInterface();
+        EXPECT_EQ(text->text(2, count), words.mid(2));
+        EXPECT_FALSE(text->characterRect(count - 1).isEmpty());
+        EXPECT_TRUE(text->characterRect(count).isEmpty());
+        EXPECT_TRUE(text->characterRect(-1).isEmpty());
     }
+    EXPECT_EQ(map->tableInterface()->selectedCellCount(),
+              map->tableInterface()->selectedCells().size())
+        << "as many selected cells as listed: none";
+}
+
+// The window opens at its own size where the screen holds it, maximized where it does not.
+TEST_F(QuarlTest, TheWindowOpensMaximizedOnlyWhereTheScreenCannotHoldIt) {
+    const QSize size = window->size();
+    for (const auto& [available, maximized] :
+         {std::pair{size, false}, std::pair{size + QSize(300, 200), false},
+          std::pair{size - QSize(1, 0), true}, std::pair{size - QSize(0, 1), true}}) {
+        EXPECT_EQ(ui::OpensMaximized(size, available), maximized) << available.width();
+    }
+    const bool expected = ui::OpensMaximized(size, window->screen()->availableGeometry().size());
+    ui::ShowMainWindow(*window);
+    EXPECT_EQ(window->isMaximized(), expected);
 }
 
 // The editor's own interfaces go to the editor's controls alone: a box of another window, as the

@@ -187,7 +187,10 @@ TEST(RedrawMapTest, ScrolledPastTheLastColumnOrRowClearsTheWholeArea) {
         ASSERT_NE(canvas.PixelAt(0, 0), Canvas::kBackground);
         model.ScrollX = static_cast<std::int16_t>(scrollX);
         model.ScrollY = static_cast<std::int16_t>(scrollY);
+        (void)canvas.TakeDirty();
         RedrawMap(canvas, model);
+        EXPECT_EQ(canvas.TakeDirty(), (PixelRect{0, 0, canvas.Width(), canvas.Height()}))
+            << "the whole area is refreshed, its top row too";
         for (int y = 0; y < canvas.Height(); ++y) {
             for (int x = 0; x < canvas.Width(); ++x) {
                 ASSERT_EQ(canvas.PixelAt(x, y), Canvas::kBackground) << x << "," << y;
