@@ -25,6 +25,12 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION licences
 file(GLOB qt_copyright /usr/share/doc/libqt6core6*/copyright)
 list(GET qt_copyright 0 qt_copyright)
 install(FILES ${qt_copyright} DESTINATION licences RENAME qt.txt)
+# The Debian version of qt6-base that the Qt shipped here was built from, so that a Qt behind
+# Debian's fixes shows.
+if(NOT EXISTS "${QT_MINGW_PREFIX}/debian-version")
+  message(FATAL_ERROR "${QT_MINGW_PREFIX}/debian-version does not say which qt6-base Qt is built from")
+endif()
+install(FILES ${QT_MINGW_PREFIX}/debian-version DESTINATION licences RENAME qt-debian-version.txt)
 install(FILES /usr/share/doc/gcc-mingw-w64-base/copyright DESTINATION licences
         RENAME gcc-runtime.txt)
 install(FILES /usr/share/doc/mingw-w64-x86-64-dev/copyright DESTINATION licences

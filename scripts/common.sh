@@ -16,7 +16,8 @@ install_packages() {
     [ "$(id -u)" -ne 0 ] && sudo=(sudo)
     echo "Installing: ${missing[*]}"
     "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+    # Through env: sudo passes on no variable of the caller's.
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
         "${missing[@]}"
 }
 

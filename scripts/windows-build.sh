@@ -12,11 +12,33 @@ cache=${XDG_CACHE_HOME:-$HOME/.cache}/quarl-editor
 qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev | sed 's/+dfsg.*//')
 qt=$cache/qt6-mingw-$qt_version
 
-# Makes Qt for MinGW ready in $qt.
+# Makes Qt for MinGW ready in $qt, and says loudly when it is older than this system's Qt.
 prepare_qt_mingw() {
-    local shared=$root/../shared/windows/qt-$qt_version-mingw-w64.tar.xz
     echo "== Qt $qt_version for MinGW-w64"
-    [ -f "$qt/lib/cmake/Qt6/Qt6Config.cmake" ] && return 0
+    [ -f "$qt/lib/cmake/Qt6/Qt6Config.cmake" ] || make_qt_mingw
+    check_qt_mingw_version
+}
+
+# The Debian version of qt6-base that Qt for MinGW was built from, kept in $qt/debian-version
+# and shipped in the zip: a prebuilt Qt's is the one its README names.
+check_qt_mingw_version() {
+    local readme=$root/../shared/windows/README-qt-$qt_version.md
+    if [ ! -f "$qt/debian-version" ] && [ -f "$readme" ]; then
+        sed -n 's/.*package `qt6-base` \([^ ,]*\).*/\1/p' "$readme" | head -1 >"$qt/debian-version"
+    fi
+    local shipped system
+    shipped=$(cat "$qt/debian-version" 2>/dev/null || true)
+    system=$(dpkg-query -W -f='${Version}' qt6-base-dev)
+    [ -n "$shipped" ] || { echo "Qt for MinGW in $qt does not say which qt6-base it was built from" >&2; return 1; }
+    if dpkg --compare-versions "$shipped" lt "$system"; then
+        echo "!!! WARNING: Qt for MinGW is built from Debian's qt6-base $shipped, older than this" >&2
+        echo "!!! system's qt6-base $system (a security or bug fix): the Windows zip and installer" >&2
+        echo "!!! ship the older Qt. Build Qt for MinGW again (see README, Windows) before a release." >&2
+    fi
+}
+
+make_qt_mingw() {
+    local shared=$root/../shared/windows/qt-$qt_version-mingw-w64.tar.xz
     rm -rf "$qt" "$cache/qt6-mingw"
     mkdir -p "$cache"
     if [ -f "$shared" ]; then
@@ -34,6 +56,9 @@ prepare_qt_mingw() {
     mkdir -p "$cache/qt-source"
     (cd "$cache/qt-source" && apt-get source --download-only qt6-base)
     "$root/scripts/build-qt-mingw" "$qt" "$cache/qt-source"
+    local dsc
+    dsc=$(basename "$(ls "$cache"/qt-source/qt6-base_*.dsc | tail -1)" .dsc)
+    echo "${dsc#qt6-base_}" >"$qt/debian-version"
 }
 
 # Configures BUILD-DIR as a Release build for Windows, with any further cmake options, and
