@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "document/SaveFailure.h"
 
@@ -14,7 +15,7 @@ namespace quarl {
 namespace {
 
 std::wstring Wide(const std::string& utf8) {
-    return mapgen::PathOf(utf8).wstring();
+    return mapgen::PathOf(utf8).make_preferred().wstring();
 }
 
 TEST_F(SaveFailureTest, AMapAnotherProgramHoldsWithoutSharing) {
@@ -57,6 +58,43 @@ TEST_F(SaveFailureTest, ADriveThatIsGone) {
     const Types edited = model;
     EXPECT_EQ(SaveMap(model).error, kSaveError);
     EXPECT_TRUE(model == edited);
+}
+
+// A map whose full path is longer than Windows' 260 characters loads and saves. The folders and
+// the file are made through \\?\ paths, as nothing else reaches them.
+TEST_F(SaveFailureTest, AMapWithAPathOfOver260Characters) {
+    std::string path = dir.File("");
+    std::wstring wide = LR"(\\?\)" + Wide(path);
+    for (const char* folder : {"a-folder-name-of-fifty-letters-or-so-for-a-long-path",
+                               "and-a-second-one-of-about-as-many-letters-for-it",
+                               "and-a-third-one-which-takes-the-path-well-beyond",
+                               "the-two-hundred-and-sixty-characters-of-windows"}) {
+        path += std::string(folder) + "/";
+        wide += Wide(folder) + L"\\";
+        ASSERT_TRUE(::CreateDirectoryW(wide.c_str(), nullptr));
+    }
+    path += "a-map-at-the-end-of-a-long-path.map";
+    wide += L"a-map-at-the-end-of-a-long-path.map";
+    ASSERT_GT(path.size(), 260u);
+    const auto bytes = MakeMap({.width = 4, .height = 3, .seed = 4});
+    auto file = [&](DWORD access, DWORD creation) {
+        return ::CreateFileW(wide.c_str(), access, 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
+    };
+    HANDLE out = file(GENERIC_WRITE, CREATE_NEW);
+    DWORD done = 0;
+    ASSERT_TRUE(::WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr));
+    ::CloseHandle(out);
+
+    ASSERT_FALSE(LoadMap(model, path, "long.map").error);
+    model.TypeLayer[5] = static_cast<std::uint8_t>(bytes[kHeaderSize + 5 * kRecordSize] + 1);
+    ASSERT_EQ(SaveMap(model).status, "Saved map as: long.map");
+    std::vector<std::uint8_t> saved(bytes.size() + 1);
+    HANDLE in = file(GENERIC_READ, OPEN_EXISTING);
+    ASSERT_TRUE(::ReadFile(in, saved.data(), static_cast<DWORD>(saved.size()), &done, nullptr));
+    ::CloseHandle(in);
+    ASSERT_EQ(done, bytes.size());
+    EXPECT_EQ(saved[kHeaderSize + 5 * kRecordSize], model.TypeLayer[5]);
 }
 
 // The file's index on its volume: a replaced map has another.
