@@ -23,6 +23,15 @@ inline std::string BesideName(const std::string& name) {
     return "." + name + ".quarl-save";
 }
 
+// Whether the last part of a path is such a name.
+inline bool IsBesideName(const std::string& path) {
+    const std::string suffix = ".quarl-save";
+    const auto slash = path.find_last_of("/\\");
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return name.size() > suffix.size() + 1 && name.front() == '.' &&
+           name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
 // The calls the map file needs.
 class FileIo {
   public:

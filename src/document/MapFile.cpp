@@ -332,7 +332,8 @@ FileCommandResult LoadMap(Types& model, const std::string& path, const std::stri
                           FileIo& io) {
     if (path.empty()) return {};  // the dialog was cancelled
 
-    auto map = ReadMapFile(io, path);
+    // A file a stopped save left beside its map is never taken for a map itself.
+    auto map = IsBesideName(path) ? std::nullopt : ReadMapFile(io, path);
     if (!map) return {std::nullopt, kLoadError, ModeButtons::Disable};
 
     model.FileName = path;

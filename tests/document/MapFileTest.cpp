@@ -165,6 +165,7 @@ TEST_F(MapFileTest, EveryFailedLoadLeavesThePreviousMap) {
         {"wide.map", header(-1, 0)},
         {"over.map", header(182, 181)},
         {"huge.map", header(200, 200)},
+        {BesideName("good.map"), MakeMap({.width = 4, .height = 3})},  // a stopped save's
     };
     for (const auto& [name, bytes] : bad) {
         const auto path = WriteMapFile(dir, name, bytes);
