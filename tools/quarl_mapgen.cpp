@@ -88,8 +88,8 @@ int Run(const std::vector<std::string>& argv) {
     options.height = static_cast<std::int16_t>(*height);
     for (int i = 4; i < argc; i += 2) {
         if (i + 1 >= argc) return Usage();
-        const std::string flag = argv[i];
-        const std::string value = argv[i + 1];
+        const std::string& flag = argv[i];
+        const std::string& value = argv[i + 1];
         if (flag == "--pattern" && value == "random") {
             options.pattern = quarl::mapgen::Pattern::Random;
         } else if (flag == "--pattern" && value == "landscape") {
