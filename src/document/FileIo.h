@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace quarl {
 
@@ -19,13 +20,14 @@ enum class FileAccess { Read, ReadWrite };
 // The name of the file a save writes beside the map called name before it takes the map's
 // place: hidden, and with an ending no map has, so that a file a crash left is never opened as
 // a map.
+inline constexpr std::string_view kBesideEnding = ".quarl-save";
 inline std::string BesideName(const std::string& name) {
-    return "." + name + ".quarl-save";
+    return "." + name + std::string(kBesideEnding);
 }
 
 // Whether the last part of a path is such a name.
 inline bool IsBesideName(const std::string& path) {
-    const std::string suffix = ".quarl-save";
+    const std::string_view suffix = kBesideEnding;
     const auto slash = path.find_last_of("/\\");
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     return name.size() > suffix.size() + 1 && name.front() == '.' &&

@@ -293,16 +293,16 @@ Saved WriteBeside(FileIo& io, const std::string& path, FileHandle& source, const
                 CopyBytes(io, source.get(), beside.get(), static_cast<std::int64_t>(headSize),
                           image.length) &&
                 io.Sync(beside.get());
+    // The first failure's error chooses what happens next.
     int error = errno;
-    // Each step runs only after the ones before it went through; the first failure's error
-    // chooses what happens next.
-    const auto step = [&](bool stepDone) {
-        if (done && !stepDone) error = errno;
-        done = done && stepDone;
-    };
-    step(beside.Close());
-    if (done) step(source.Close());
-    if (done) step(io.Replace(besidePath, target));
+    if (!beside.Close() && done) {
+        done = false;
+        error = errno;
+    }
+    if (done && !(source.Close() && io.Replace(besidePath, target))) {
+        done = false;
+        error = errno;
+    }
     if (!done) {
         io.Remove(besidePath);
         return SavesInPlace(error) ? Saved::InPlace : Saved::No;
