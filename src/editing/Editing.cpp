@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "editing/Editing.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 
@@ -60,27 +61,43 @@ void MarkFootprint(EditContext& context, TilePos tile, int size) {
     }
 }
 
-void Stroke(EditContext& context, TilePos tile, const Controls& controls) {
+// The tiles of a square of SIZE tiles from (col, row) on that lie on the map.
+TileSpan SquareOnMap(const Types& model, int col, int row, int size) {
+    const int left = std::max(col, 1);
+    const int top = std::max(row, 1);
+    const int right = std::min(col + size - 1, static_cast<int>(model.MapWidth));
+    const int bottom = std::min(row + size - 1, static_cast<int>(model.MapHeight));
+    return {static_cast<std::int16_t>(left), static_cast<std::int16_t>(top),
+            std::max(0, right - left + 1), std::max(0, bottom - top + 1)};
+}
+
+// Returns the tiles it wrote, if it wrote a layer.
+std::optional<TileSpan> Stroke(EditContext& context, TilePos tile, const Controls& controls) {
     Types& model = context.model;
     const int size = controls.SizeIndex + 1;
+    std::optional<TileSpan> written;
     if (WritesLayer(model.ViewMode)) {
         const auto v = ReadByte(controls.TxtEdit);
-        if (!v) return;  // not a value: the whole stroke does nothing
+        if (!v) return std::nullopt;  // not a value: the whole stroke does nothing
         PaintFootprint(context, tile, size, *v);
+        written = SquareOnMap(model, tile.col, tile.row, size);
     } else if (model.ViewMode == EditView) {
         if (controls.EditIndex >= 0 && controls.EditIndex < kEditTileCount) {
             PlaceResource(model, context.canvas, context.random, tile.col, tile.row,
                           model.EditTileTable[static_cast<std::size_t>(controls.EditIndex)]);
+            written = SquareOnMap(model, tile.col - 1, tile.row - 1, 3);
         }
     }
     MarkFootprint(context, tile, size);
+    return written;
 }
 
-// Records the tile, then paints it when it is on the map.
-void BrushAt(EditContext& context, TilePos tile, const Controls& controls) {
+// Records the tile, then paints it when it is on the map. Returns the tiles the stroke wrote.
+std::optional<TileSpan> BrushAt(EditContext& context, TilePos tile, const Controls& controls) {
     context.model.LastTileX = tile.col;
     context.model.LastTileY = tile.row;
-    if (context.model.OnMap(tile.col, tile.row)) Stroke(context, tile, controls);
+    if (!context.model.OnMap(tile.col, tile.row)) return std::nullopt;
+    return Stroke(context, tile, controls);
 }
 
 }  // namespace
@@ -93,7 +110,11 @@ Readout MouseDown(EditContext& context, int button, double x, double y, const Co
         if (context.model.OnMap(tile.col, tile.row))
             readout.TxtEdit = LayerText(context.model, tile);
     }
-    if (button == kLeftButton) BrushAt(context, PointerTile(context, x, y), controls);
+    if (button == kLeftButton) {
+        const TilePos tile = PointerTile(context, x, y);
+        const auto written = BrushAt(context, tile, controls);
+        if (written && written->cols * written->rows > 0) readout.Changed = Change{tile, *written};
+    }
     return readout;
 }
 
@@ -113,7 +134,7 @@ Readout MouseMove(EditContext& context, int buttons, double x, double y, const C
     }
     // One stroke per tile entered: a drag within the recorded tile paints nothing.
     if (buttons == kLeftButton && !(tile.col == model.LastTileX && tile.row == model.LastTileY)) {
-        BrushAt(context, tile, controls);
+        (void)BrushAt(context, tile, controls);
     }
     return readout;
 }

@@ -10,6 +10,7 @@
 #include "document/Types.h"
 #include "editing/Random.h"
 #include "view/Canvas.h"
+#include "view/Viewport.h"
 
 namespace quarl {
 
@@ -28,6 +29,13 @@ struct Controls {
     int EditIndex = 0;             // EDITBOX: the entry of the resource table
 };
 
+// What a press's stroke wrote: the tile pressed and the block of tiles written on the map,
+// the brush's footprint or the deposit's 3 x 3 block, each cut at the map's edges.
+struct Change {
+    TilePos tile;
+    TileSpan written;
+};
+
 // The texts that the window must show; empty fields leave a box as it is. What was drawn
 // is in the canvas's dirty rectangle.
 struct Readout {
@@ -36,7 +44,8 @@ struct Readout {
     std::optional<std::string> TxtDir;
     std::optional<std::string> TxtValue;
     std::optional<std::string> TxtEdit;
-    std::optional<TilePos> Tile;  // the tile the readout now names
+    std::optional<TilePos> Tile;    // the tile the readout now names
+    std::optional<Change> Changed;  // what a left press wrote, when it wrote any tile
 };
 
 // The map, the picture it is drawn on and the random numbers of deposits.

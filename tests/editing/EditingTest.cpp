@@ -44,6 +44,13 @@ class EditingTest : public ::testing::Test {
         const PixelRect cell = CellRect(model, Geometry(), x, y);
         return canvas.PixelAt(cell.left, cell.top);
     }
+    // What a press wrote, as (pressed column, row, first column, row, columns, rows).
+    static std::tuple<int, int, int, int, int, int> Wrote(const Readout& readout) {
+        if (!readout.Changed) return {};
+        const Change& c = *readout.Changed;
+        return {c.tile.col,         c.tile.row,     c.written.firstCol,
+                c.written.firstRow, c.written.cols, c.written.rows};
+    }
     Pixel MarkPixel(int x, int y) const {
         const PixelRect mark = DirMark(CellRect(model, Geometry(), x, y), model.Zoom);
         return canvas.PixelAt(mark.left, mark.top);
@@ -108,7 +115,7 @@ TEST_F(EditingTest, ThreeByThreeHeightStroke) {
     controls.TxtEdit = "200";
     controls.SizeIndex = 2;
     const Types before = model;
-    (void)PressAt(kLeftButton, 10, 5);
+    EXPECT_EQ(Wrote(PressAt(kLeftButton, 10, 5)), std::make_tuple(10, 5, 10, 5, 3, 3));
     for (int y = 1; y <= 50; ++y) {
         for (int x = 1; x <= 100; ++x) {
             const bool inside = x >= 10 && x <= 12 && y >= 5 && y <= 7;
@@ -156,7 +163,7 @@ TEST_F(EditingTest, BrushValueRoundsAndRefusesBadText) {
         controls.TxtEdit = bad;
         (void)canvas.TakeDirty();
         const Types before = model;
-        (void)PressAt(kLeftButton, 20, 20);
+        EXPECT_FALSE(PressAt(kLeftButton, 20, 20).Changed) << bad;
         EXPECT_TRUE(model.ObjectLayer == before.ObjectLayer) << bad;
         EXPECT_TRUE(canvas.TakeDirty().IsEmpty()) << "no fill and no mark for " << bad;
     }
@@ -167,7 +174,7 @@ TEST_F(EditingTest, FootprintStopsAtTheRightAndBottomEdges) {
     controls.TxtEdit = "77";
     controls.SizeIndex = 6;
     const Types before = model;
-    (void)PressAt(kLeftButton, 99, 49);
+    EXPECT_EQ(Wrote(PressAt(kLeftButton, 99, 49)), std::make_tuple(99, 49, 99, 49, 2, 2));
     int changed = 0;
     for (std::size_t i = 0; i < model.UsageLayer.size(); ++i) {
         changed += model.UsageLayer[i] != before.UsageLayer[i] ? 1 : 0;
@@ -191,6 +198,7 @@ TEST_F(EditingTest, DragPaintsEachTileEnteredOnce) {
     // The readout shows the value from before the stroke.
     const Readout entering = MoveTo(kLeftButton, 5, 4);
     EXPECT_EQ(entering.TxtValue, "1");
+    EXPECT_FALSE(entering.Changed) << "a drag is told by its press alone";
     EXPECT_EQ(model.TypeLayer[At(5, 4)], 9);
 
     // Out over the edge and back into the same tile: painted again.
@@ -221,7 +229,7 @@ TEST_F(EditingTest, PressBesideTheMapThenDragOntoIt) {
 TEST_F(EditingTest, WithoutAModeTheStrokeOnlyDrawsMarks) {
     controls.SizeIndex = 1;
     const Types before = model;
-    (void)PressAt(kLeftButton, 3, 3);
+    EXPECT_FALSE(PressAt(kLeftButton, 3, 3).Changed);
     EXPECT_TRUE(model.TypeLayer == before.TypeLayer && model.HeightLayer == before.HeightLayer);
     EXPECT_EQ(MarkPixel(4, 4), ToPixel(DirColour(2)));
     EXPECT_EQ(CellPixel(4, 4), Canvas::kBackground);
@@ -233,7 +241,8 @@ TEST_F(EditingTest, EditViewPlacesTheSelectedResourceAndRedrawsTheMarks) {
     controls.SizeIndex = 2;
     controls.EditIndex = 1;
     controls.TxtEdit = "not a number";  // Edit View does not use it
-    (void)PressAt(kLeftButton, 10, 10);
+    EXPECT_EQ(Wrote(PressAt(kLeftButton, 10, 10)), std::make_tuple(10, 10, 9, 9, 3, 3));
+    EXPECT_EQ(Wrote(PressAt(kLeftButton, 1, 50)), std::make_tuple(1, 50, 1, 49, 2, 2));
     EXPECT_EQ(model.TypeLayer[At(10, 10)], 151);
     EXPECT_EQ(model.TypeLayer[At(11, 10)], 168);
     EXPECT_EQ(model.TypeLayer[At(12, 10)], 1) << "the brush size plays no part";
