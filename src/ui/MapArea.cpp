@@ -46,12 +46,26 @@ void MapArea::SetCurrentTile(TilePos tile) {
     if (hasFocus()) TellCurrentTile();
 }
 
-void MapArea::TileChanged(TilePos tile) {
-    const int cell = CellIndex(tile);
-    if (!QAccessible::isActive() || cell < 0) return;
-    QAccessibleEvent name(this, QAccessible::NameChanged);
-    name.setChild(cell);
-    QAccessible::updateAccessibility(&name);
+void MapArea::TilesChanged(const TileSpan& tiles) {
+    if (!QAccessible::isActive()) return;
+    for (int row = tiles.firstRow; row < tiles.firstRow + tiles.rows; ++row) {
+        for (int col = tiles.firstCol; col < tiles.firstCol + tiles.cols; ++col) {
+            const int cell =
+                CellIndex({static_cast<std::int16_t>(col), static_cast<std::int16_t>(row)});
+            if (cell < 0) continue;
+            QAccessibleEvent name(this, QAccessible::NameChanged);
+            name.setChild(cell);
+            QAccessible::updateAccessibility(&name);
+        }
+    }
+}
+
+void MapArea::PressTile(TilePos tile) {
+    const QRect cell = WidgetRectOf(tile);
+    if (cell.isEmpty()) return;
+    const QPointF at = CanvasPosition(QPointF(cell.center()));
+    emit Moved(Qt::NoButton, at.x(), at.y());
+    emit Pressed(Qt::LeftButton, at.x(), at.y());
 }
 
 int MapArea::CellIndex(TilePos tile) const {

@@ -30,8 +30,11 @@ class MapArea final : public QFrame {
     // The map has just got the focus: the wanted tile, when it is on show, becomes the current
     // one, the cell that the screen reader is told has the focus.
     void EnterAt(std::optional<TilePos> wanted);
-    // A tile's words changed under the screen reader's eyes.
-    void TileChanged(TilePos tile);
+    // The words of these tiles changed under the screen reader's eyes.
+    void TilesChanged(const TileSpan& tiles);
+    // A screen reader pressed a tile's cell: what moving the pointer to the middle of the tile's
+    // cell and pressing the left button there do.
+    void PressTile(TilePos tile);
 
     [[nodiscard]] const Types& Model() const { return model_; }
     [[nodiscard]] TilePos CurrentTile() const { return current_; }

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QResizeEvent>
+#include <QStringList>
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -237,8 +238,10 @@ void Quarl::RefreshMap() {
 
 void Quarl::MapPressed(int button, double x, double y) {
     EditContext context{model_, canvas_, *random_};
-    ShowReadout(MouseDown(context, button, x, y, ReadControls()));
+    const Readout readout = MouseDown(context, button, x, y, ReadControls());
+    ShowReadout(readout);
     RefreshMap();
+    if (readout.Changed) TellChange(*readout.Changed);
 }
 
 // The readout first, so that the map takes the focus on the tile under the pointer.
@@ -258,12 +261,30 @@ void Quarl::MapKey(int key) {
     const auto changed = KeyDown(context, key, ReadControls());
     RefreshMap();
     if (!changed) return;
-    BUF->TileChanged(*changed);
-    // Where the change of a cell's name goes unheard, the focused cell's new words are said.
-    if (!CellNameChangesHeard() && *changed == BUF->CurrentTile() && BUF->hasFocus() &&
-        BUF->CellIndex(*changed) >= 0) {
-        Announce(BUF, QString::fromStdString(DescribeTile(model_, changed->col, changed->row)));
+    BUF->TilesChanged({changed->col, changed->row, 1, 1});
+    const QString words = UnheardWords(*changed);
+    if (!words.isEmpty()) Announce(BUF, words);
+}
+
+// A press's stroke is heard once: the pressed tile's new words, then how many tiles it wrote
+// when that was more than the one. A drag's later strokes are not told one by one.
+void Quarl::TellChange(const Change& change) {
+    BUF->TilesChanged(change.written);
+    QStringList said;
+    if (const QString words = UnheardWords(change.tile); !words.isEmpty()) said << words;
+    const int count = change.written.cols * change.written.rows;
+    if (count > 1) said << QStringLiteral("%1 tiles").arg(count);
+    if (!said.isEmpty()) Announce(BUF, said.join(QStringLiteral(". ")));
+}
+
+// The new words of the current cell where the change of a cell's name goes unheard, to be
+// said instead; nothing for any other tile.
+QString Quarl::UnheardWords(TilePos tile) const {
+    if (CellNameChangesHeard() || tile != BUF->CurrentTile() || !BUF->hasFocus() ||
+        BUF->CellIndex(tile) < 0) {
+        return {};
     }
+    return QString::fromStdString(DescribeTile(model_, tile.col, tile.row));
 }
 
 void Quarl::MapFocused() {

@@ -353,6 +353,19 @@ TEST_F(QuarlTest, TheMapIsATableForScreenReaders) {
     EXPECT_EQ(map->tableInterface()->selectedCellCount(),
               map->tableInterface()->selectedCells().size())
         << "as many selected cells as listed: none";
+
+    // A screen reader's press on a cell: the pointer moved there and the left button pressed.
+    SetText("TxtEdit", "9");
+    Find("TxtEdit")->setFocus();
+    QAccessibleInterface* pressed = map->tableInterface()->cellAt(3, 1);
+    ASSERT_NE(pressed->actionInterface(), nullptr);
+    EXPECT_EQ(pressed->actionInterface()->actionNames(),
+              QStringList{QAccessibleActionInterface::pressAction()});
+    pressed->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    const Types& model = window->Model();
+    EXPECT_EQ(model.TypeLayer[model.TileIndex(2, 4)], 9);
+    EXPECT_EQ(Text("TxtValue"), "3") << "read before the stroke";
+    EXPECT_EQ(map->focusChild(), pressed) << "the pressed cell is the current one";
 }
 
 // The window opens at its own size where the screen holds it, maximized where it does not.

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Reads the editor's window through AT-SPI, as a screen reader does: the role and name of every
 # control, the Tab cycle, the map as a table after a load and a mode button, the current cell
-# after a pointer move, and a direction set with the keyboard alone.
+# after a pointer move and after a press through a cell's action, and a direction set with the
+# keyboard alone.
 # Run by atspi_test.sh, inside a private session bus and an X server.
 # Usage: atspi_test.py EDITOR MAP-FILE WIDTH HEIGHT
 import subprocess
@@ -152,6 +153,24 @@ try:
     wait_for("the focus event of the cell", lambda: name in focus_events)
     if by_name["Column"].queryText().getText(0, -1) != "7":
         fail("the readout does not name column 7")
+
+    # --- A screen reader's click on tile (10, 6), through the cell's action: the tile is painted
+    # with Edit Value's 0 and its cell becomes the current one.
+    if tile_byte(10, 6, 2) == 0:
+        fail("tile (10, 6) holds height 0 before it is painted")
+    pressed = table.getAccessibleAt(5, 9)
+    try:
+        action = pressed.queryAction()
+    except NotImplementedError:
+        fail("the cell offers no action")
+    if [action.getName(i) for i in range(action.nActions)] != ["Press"]:
+        fail("the cell's actions are not Press alone")
+    action.doAction(0)
+    wait_for("the pressed cell to be current", lambda: has_state(pressed, pyatspi.STATE_FOCUSED))
+    if has_state(cell, pyatspi.STATE_FOCUSED) or not pressed.name.startswith(
+            "column 10, row 6, height 0,"):
+        fail("after the press the current cells are %s" % [
+            c.name for c in (cell, pressed) if has_state(c, pyatspi.STATE_FOCUSED)])
 
     # --- The Tab cycle, from the status line round to it again.
     by_name["Status"].queryComponent().grabFocus()

@@ -3,8 +3,10 @@
 # A short session with the keyboard alone, as a blind map maker has it, checked by what Orca
 # says: a combo box's choice on focus and after Down, every text read whole, the result of Load
 # Map and Save Map wherever the focus is, the tile named by Column and Row when the map gets the
-# focus, the tile's new direction after Space, the pointer routed to a cell, the menu bar
-# opened by Alt from the map after flat review and a pointer move, and Orca's "read status bar".
+# focus, the tile's new direction after Space, the pointer routed to a cell, a tile painted by
+# Orca's click in flat review, the menu bar opened by Alt from the map after flat review and a
+# pointer move, Orca's "read status bar", a 3 x 3 stroke and an ore deposit placed by Orca's
+# click with the tiles they wrote, and the saved file.
 # Run by orca_test.sh, inside a private session bus and an X server.
 # Usage: orca_test.py EDITOR WORK-FOLDER
 import os
@@ -139,14 +141,14 @@ def listen(what, pattern, **waits):
 try:
     hear("the window", r"Quarl editor frame")
 
-    # A text box's text whole, selected as Tab selects it.
+    # A text box's text whole, selected as Tab selects it: the value the brush paints.
     tab_to(r"(?i)Edit Value text", "Edit Value")
-    type_text("30")
+    type_text("77")
     response()
     key("shift+Tab")
     response()
     key("Tab")
-    listen("the typed value, whole", r"(?i)Edit Value text\.?\s+30 selected")
+    listen("the typed value, whole", r"(?i)Edit Value text\.?\s+77 selected")
 
     # The combo boxes' choices, on focus and after Down.
     expect("Ore's choice on focus", r"Ore combo box.*GOLD", tab_to(r"Ore combo box", "Ore"))
@@ -223,8 +225,18 @@ try:
     # Flat review entered and moved on, a hand on the mouse moving onto another tile, and "where
     # am I", each heard before the next key as a user hears it: Alt from the map then opens the
     # menu bar. Orca 43 holds every key while it takes in the cells on show.
+    # Orca's left click (KP_Divide) on the reviewed cell paints the tile with Edit Value's 77.
+    # Orca holds the click until it has taken in the cells on show.
+    if height == 77:
+        fail("tile (3, 2) holds 77 before it is painted")
+    began = time.monotonic()
     key("KP_Subtract")
     hear("flat review", r"Entering flat review")
+    key("KP_Divide")
+    hear("the painted tile after Orca's click", r"column 3, row 2, height 77, direction 5\b",
+         seconds=60)
+    print("flat review entered and the cell clicked in %.1f s" % (time.monotonic() - began))
+    response(silence=1.0)
     key("KP_Right")
     hear("the next word in flat review", r"\w", seconds=60)
     subprocess.run(["xdotool", "keydown", "Insert", "key", "KP_Divide", "keyup", "Insert"],
@@ -271,6 +283,50 @@ try:
         if re.search(r"Saved map as", said):
             break
     expect("the status bar", r"Saved map as: landscape\.map\b", said)
+
+    # A 3 x 3 brush, back on the map at the tile the hand left the pointer on, and Orca's click
+    # on that cell: its words, then the tiles the brush wrote.
+    response(silence=1.0)
+    key("shift+Tab")
+    listen("the brush size", r"Brush size")
+    key("Down", "Down")
+    listen("the 3 x 3 brush", r"3 X 3")
+    col, row = 8, 5
+    key("Tab")
+    listen("the map's current cell", r"column %d, row %d\b" % (col, row), silence=1.0)
+    key("KP_Divide")
+    listen("the 3 x 3 stroke",
+           r"column %d, row %d, height 77, direction %d\b.*\b9 tiles\b" % (col, row, tile(col, row, 3)),
+           silence=1.5)
+
+    # Edit View, back to the map, and Orca's click: an ore deposit on that tile, heard with the
+    # nine tiles it wrote.
+    tab_to(r"Edit View (push )?button", "Edit View")
+    key("space")
+    response(silence=1.0)
+    current = r"column %d, row %d\b" % (col, row)
+    said = tab_to(r"\bMap\b|column \d+, row \d+", "the map")
+    response(None if re.search(current, said) else current, silence=1.0)
+    key("KP_Divide")
+    listen("the deposit", r"column %d, row %d, type 147, direction %d\b.*\b9 tiles\b"
+           % (col, row, tile(col, row, 3)), silence=1.5)
+
+    # Saved: each change is in the file.
+    key("alt")
+    response(r"\bFile\b")
+    key("Down")
+    response()
+    key("Down")
+    hear("Save Map", r"Save Map")
+    key("Return")
+    listen("the second save", r"Saved map as: landscape\.map\b", silence=1.0)
+    with open(map_file, "rb") as f:
+        saved = f.read()
+    at = lambda c, r, offset: saved[8 + 23 * ((r - 1) * WIDTH + (c - 1)) + offset]
+    painted = [(3, 2), (10, 5), (10, 6), (10, 7), (8, 7), (9, 7)]
+    if [at(c, r, 2) for c, r in painted] != [77] * len(painted) or at(col, row, 0) != 147:
+        problems.append("the saved file holds heights %s and type %d at the deposit" % (
+            [at(c, r, 2) for c, r in painted], at(col, row, 0)))
     if problems:
         fail("\n".join(problems))
     print("Orca test passed")
