@@ -101,7 +101,8 @@ QRect MapArea::WidgetRectOf(TilePos tile) const {
     const PixelRect cell = CellRect(model_, Geometry(), tile.col, tile.row);
     return QRect(cell.left, cell.top, cell.width, cell.height)
         .translated(contentsRect().topLeft())
-        .intersected(contentsRect());
+        .intersected(contentsRect())
+        .intersected(visibleRegion().boundingRect());
 }
 
 void MapArea::paintEvent(QPaintEvent* event) {

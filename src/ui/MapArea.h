@@ -42,6 +42,8 @@ class MapArea final : public QFrame {
     // The tile's index among the cells on show, or -1.
     [[nodiscard]] int CellIndex(TilePos tile) const;
     [[nodiscard]] TilePos TileAtWidget(const QPoint& at) const;
+    // The part of the tile's cell on show, in the map area's pixels: the part inside its frame
+    // and inside the window.
     [[nodiscard]] QRect WidgetRectOf(TilePos tile) const;
 
   signals:

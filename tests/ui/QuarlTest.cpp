@@ -366,6 +366,24 @@ TEST_F(QuarlTest, TheMapIsATableForScreenReaders) {
     EXPECT_EQ(model.TypeLayer[model.TileIndex(2, 4)], 9);
     EXPECT_EQ(Text("TxtValue"), "3") << "read before the stroke";
     EXPECT_EQ(map->focusChild(), pressed) << "the pressed cell is the current one";
+
+    // In a window smaller than the map area, a cell cut by the window's edge is read as the part
+    // within the window; one beyond it is off screen.
+    const int full = pressed->rect().width();
+    window->resize(600, 400);
+    QCoreApplication::processEvents();
+    const QRect client(window->centralWidget()->mapToGlobal(QPoint(0, 0)),
+                       window->centralWidget()->size());
+    int cut = 0;
+    for (int column = 0; column < span.cols; ++column) {
+        QAccessibleInterface* shown = map->tableInterface()->cellAt(0, column);
+        const QRect rect = shown->rect();
+        EXPECT_EQ(shown->state().offscreen, rect.isEmpty()) << column;
+        EXPECT_TRUE(rect.isEmpty() || client.contains(rect)) << column;
+        cut += !rect.isEmpty() && rect.width() < full ? 1 : 0;
+    }
+    EXPECT_EQ(cut, 1) << "one cell cut by the window's right edge";
+    EXPECT_TRUE(map->tableInterface()->cellAt(0, span.cols - 1)->state().offscreen);
 }
 
 // The window opens at its own size where the screen holds it, maximized where it does not.

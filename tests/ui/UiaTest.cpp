@@ -7,11 +7,15 @@
 #include <uiautomation.h>
 #include <windows.h>
 
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QtTest/QTest>
+#include <cmath>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "WindowSupport.h"
@@ -177,6 +181,21 @@ Ref<T> Pattern(IRawElementProviderSimple* element, PATTERNID id) {
     return As<T>(pattern);
 }
 
+// The middle of an element's bounding rectangle, where a screen reader moves the mouse to click
+// it (NVDA: left plus half the width, rounded down), in Qt's pixels; none when it is empty.
+std::optional<QPoint> Middle(IRawElementProviderSimple* element, qreal pixelRatio) {
+    const Ref<IRawElementProviderFragment> fragment = As<IRawElementProviderFragment>(element);
+    UiaRect rect{};
+    if (!fragment || FAILED(fragment->get_BoundingRectangle(&rect)) || rect.width <= 0 ||
+        rect.height <= 0) {
+        return std::nullopt;
+    }
+    const auto half = [&](double from, double size) {
+        return static_cast<int>(std::floor((from + std::floor(size / 2)) / pixelRatio));
+    };
+    return QPoint(half(rect.left, rect.width), half(rect.top, rect.height));
+}
+
 std::string ValueOf(IRawElementProviderSimple* element) {
     const Ref<IValueProvider> value = Pattern<IValueProvider>(element, UIA_ValuePatternId);
     BSTR text = nullptr;
@@ -249,6 +268,40 @@ class UiaTest : public ::testing::Test, public WindowFixture {
     void Focus(const char* name) {
         Find(name)->setFocus();
         QCoreApplication::processEvents();
+    }
+
+    // The map's cell at a row and column of the tiles on show.
+    Ref<IRawElementProviderSimple> Cell(int row, int column) const {
+        const Ref<IGridProvider> grid = Pattern<IGridProvider>(Element("BUF"), UIA_GridPatternId);
+        IRawElementProviderSimple* item = nullptr;
+        if (grid) grid->GetItem(row, column, &item);
+        return Ref<IRawElementProviderSimple>(item);
+    }
+    // The cells on show whose rectangle's middle misses their tile or the window, or that are
+    // marked off screen while they have a rectangle, or the other way round; and how many are
+    // off screen.
+    std::pair<std::string, int> MisplacedCells() const {
+        const TileSpan span = Buf()->TilesOnShow();
+        const QWidget* client = window->centralWidget();
+        std::string misplaced;
+        int offscreen = 0;
+        for (int row = 0; row < span.rows; ++row) {
+            for (int col = 0; col < span.cols; ++col) {
+                const Ref<IRawElementProviderSimple> cell = Cell(row, col);
+                const auto middle = Middle(cell.get(), window->devicePixelRatioF());
+                const bool off = Property(cell.get(), UIA_IsOffscreenPropertyId) == "true";
+                offscreen += off ? 1 : 0;
+                const TilePos tile{static_cast<std::int16_t>(span.firstCol + col),
+                                   static_cast<std::int16_t>(span.firstRow + row)};
+                const bool placed =
+                    middle ? !off && client->rect().contains(client->mapFromGlobal(*middle)) &&
+                                 Buf()->TileAtWidget(Buf()->mapFromGlobal(*middle)) == tile
+                           : off;
+                if (!placed)
+                    misplaced += " (" + std::to_string(row) + ", " + std::to_string(col) + ")";
+            }
+        }
+        return {misplaced, offscreen};
     }
 
     std::vector<Ref<IRawElementProviderSimple>> elements_;
@@ -360,6 +413,63 @@ TEST_F(UiaTest, ControlsValuesTheMapAndWhatIsRaised) {
           Qt::NoButton);
     EXPECT_EQ(Raised(UIA_AutomationFocusChangedEventId),
               "[column 7, row 4, type 0, direction 0: ]");
+}
+
+// A screen reader clicks a cell by Invoke, or by moving the mouse to the middle of its bounding
+// rectangle and clicking there: either paints the tile and is heard. Every cell's middle lies in
+// its tile and in the window, however the map is zoomed or scrolled and however small the window.
+TEST_F(UiaTest, CellsAreClickedByInvokeOrAtTheMiddleOfTheirRectangle) {
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    const auto bytes =
+        mapgen::MakeMap({.width = 100, .height = 50, .pattern = mapgen::Pattern::Zero});
+    LoadFile(WriteMapFile(dir_, "a.map", bytes));
+    Click("CmdDrawHeight");
+    SetText("TxtEdit", "77");
+    Focus("TxtEdit");
+    Raised(kNotification);
+    const Types& model = window->Model();
+
+    const Ref<IRawElementProviderSimple> invoked = Cell(2, 4);
+    const Ref<IInvokeProvider> invoke =
+        Pattern<IInvokeProvider>(invoked.get(), UIA_InvokePatternId);
+    ASSERT_TRUE(invoke);
+    EXPECT_EQ(invoke->Invoke(), S_OK);
+    EXPECT_EQ(model.HeightLayer[model.TileIndex(5, 3)], 77);
+    EXPECT_EQ(Raised(kNotification), "[Map: column 5, row 3, height 77, direction 0]");
+    EXPECT_EQ(Property(invoked.get(), UIA_HasKeyboardFocusPropertyId), "true");
+
+    Find<QComboBox>("SIZEBOX")->setCurrentIndex(2);
+    const auto middle = Middle(Cell(6, 8).get(), window->devicePixelRatioF());
+    ASSERT_TRUE(middle);
+    const QPointF at = Buf()->mapFromGlobal(QPointF(*middle));
+    Mouse(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+    Mouse(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(model.HeightLayer[model.TileIndex(11, 9)], 77);
+    EXPECT_EQ(Raised(kNotification), "[Map: column 9, row 7, height 77, direction 0. 9 tiles]");
+
+    const struct {
+        const char* view;
+        const char* button;  // pressed before the check, when not null
+        int presses;
+        bool smallWindow;
+    } views[] = {
+        {"zoom 1", nullptr, 0, false},
+        {"zoom 4", "CmdZoomIn", 2, false},
+        {"scrolled right", "CmdRight", 1, false},
+        {"the right edge", "CmdRight", 3, false},
+        {"the bottom right corner", "CmdDown", 2, false},
+        {"a window smaller than the map area", nullptr, 0, true},
+    };
+    for (const auto& view : views) {
+        for (int i = 0; i < view.presses; ++i) Click(view.button);
+        if (view.smallWindow) window->resize(560, 420);
+        QCoreApplication::processEvents();
+        const auto [misplaced, offscreen] = MisplacedCells();
+        EXPECT_EQ(misplaced, "") << view.view;
+        EXPECT_EQ(offscreen > 0, view.smallWindow) << view.view;
+    }
+    EXPECT_EQ(Buf()->TilesOnShow().firstCol + Buf()->TilesOnShow().cols - 1, 100);
 }
 
 }  // namespace

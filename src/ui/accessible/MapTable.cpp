@@ -207,6 +207,8 @@ QRect MapCell::rect() const {
 QAccessible::State MapCell::state() const {
     QAccessible::State state;
     state.focusable = true;
+    // Scrolled out of the window, or the window too small for the whole map area.
+    state.offscreen = table_->Area()->WidgetRectOf(Tile()).isEmpty();
     state.focused = table_->Area()->hasFocus() && table_->Area()->CurrentTile() == Tile();
     return state;
 }
