@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // A UI Automation client, as a Windows screen reader is one, for uia_test.sh: it finds the
 // editor's window, and on the command "tree" (a line on its input) prints the window's tree as
-// the raw view has it; meanwhile it prints each focus change, and the name changes and
-// notifications where the system delivers them. First it prints which of these it could follow. It
+// the raw view has it, on "rect" the bounding rectangle of the element with the keyboard focus;
+// meanwhile it prints each focus change, and the name changes and notifications where the
+// system delivers them. First it prints which of these it could follow. It
 // asks only what Wine's client answers: properties through GetCurrentPropertyValueEx and a walker
 // made with CreateTreeWalker. Usage: quarl-uia-client WINDOW-TITLE
 #include <fcntl.h>
@@ -142,6 +143,38 @@ void PrintTree(IUIAutomationTreeWalker* walker, IUIAutomationElement* element, i
               std::to_string(cells));
 }
 
+// The first element below ELEMENT with the keyboard focus, or none.
+IUIAutomationElement* FindFocused(IUIAutomationTreeWalker* walker, IUIAutomationElement* element) {
+    IUIAutomationElement* child = nullptr;
+    walker->GetFirstChildElement(element, &child);
+    while (child != nullptr) {
+        if (Property(child, UIA_HasKeyboardFocusPropertyId) == "true") return child;
+        if (IUIAutomationElement* found = FindFocused(walker, child)) {
+            child->Release();
+            return found;
+        }
+        IUIAutomationElement* next = nullptr;
+        walker->GetNextSiblingElement(child, &next);
+        child->Release();
+        child = next;
+    }
+    return nullptr;
+}
+
+// "rect NAME LEFT TOP RIGHT BOTTOM" of the element with the keyboard focus, in screen pixels.
+void PrintFocusedRect(IUIAutomationTreeWalker* walker, IUIAutomationElement* root) {
+    IUIAutomationElement* focused = FindFocused(walker, root);
+    RECT rect{};
+    if (focused == nullptr || FAILED(focused->get_CurrentBoundingRectangle(&rect))) {
+        Print("rect none");
+    } else {
+        Print("rect " + Property(focused, UIA_NamePropertyId) + "|" + std::to_string(rect.left) +
+              " " + std::to_string(rect.top) + " " + std::to_string(rect.right) + " " +
+              std::to_string(rect.bottom));
+    }
+    if (focused != nullptr) focused->Release();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -197,6 +230,8 @@ int main(int argc, char** argv) {
             Print("tree " + Describe(root));
             PrintTree(walker, root, 1);
             Print("end of tree");
+        } else if (command == "rect") {
+            PrintFocusedRect(walker, root);
         }
     }
     automation->RemoveAllEventHandlers();

@@ -4,8 +4,9 @@
 # the Windows editor and a UI Automation client (uia_client.cpp) under Wine on one X server, and
 # a session with the keyboard. Checks the tree (names, control types, automation ids), the Tab
 # cycle, Tab into the map onto the tile of Column and Row with one focus event, the one element
-# with the keyboard focus, the tile's words after Space and the status bar's text after Save
-# Map; and the notifications, where the system's client takes them (Wine 10's takes none).
+# with the keyboard focus, the tile's words after Space, the status bar's text after Save Map, a
+# tile painted by a click at the middle of its cell's rectangle; and the notifications, where the
+# system's client takes them (Wine 10's takes none).
 # Wine's client reads no patterns or values; UiaTest reads those from Qt's provider itself.
 # Usage: uia_test.sh EDITOR CLIENT MAPGEN, each a command that runs the Windows program.
 set -euo pipefail
@@ -118,6 +119,26 @@ wait_for "direction 2 on the cell" tree_has "^      50029|column 5, row 3, direc
 file_menu_item 2
 wait_for "the save's status in the status bar" tree_has "^      50020|Saved map as: .*small.map|$id.TxtStatus$"
 
+# --- Draw Type and Edit value 7 by keyboard, back to the map's cell (5, 3), and a click at the
+# middle of the cell's bounding rectangle as the client reads it, where a Windows reader clicks
+# a cell (NVDA: move the mouse to the navigator object, then its left click): the tile is
+# painted and its cell keeps the focus.
+tab_to_next
+tab_to_next
+[ "$(focus_lines | tail -n 1)" = "Draw Type" ] || fail "two Tabs from the map are not on Draw Type"
+xdotool key space
+for _ in $(seq 1 14); do tab_to_next; done
+[ "$(focus_lines | tail -n 1)" = "Edit value" ] || fail "14 Tabs from Draw Type are not on Edit value"
+xdotool type 7
+for _ in $(seq 1 7); do tab_to_next; done
+from=$(wc -l <"$log")
+echo rect >&4
+wait_for "the focused cell's rectangle" bash -c "tail -n +$((from + 1)) '$log' | grep -q '^rect '"
+read -r left top right bottom < <(tail -n +$((from + 1)) "$log" | sed -n 's/^rect column 5, row 3, type 0, direction 2|//p')
+[ -n "${bottom:-}" ] || fail "the focused element is not the cell of tile (5, 3): $(grep '^rect ' "$log")"
+xdotool mousemove $(((left + right) / 2)) $(((top + bottom) / 2)) click 1
+wait_for "type 7 on the focused cell" tree_has "^      50029|column 5, row 3, type 7, direction 2|$id.BUF|focused$"
+
 # --- What the client could follow: notifications where it takes them.
 handler() { sed -n "s/^events $1 //p" "$log"; }
 echo "The client's handlers: focus changes $(handler focus), name changes $(handler name)," \
@@ -126,5 +147,7 @@ echo "The client's handlers: focus changes $(handler focus), name changes $(hand
 if [ "$(handler notification)" = 0x00000000 ]; then
     grep -q '^notification Map|column 5, row 3, direction 2$' "$log" || fail "no notification of Space"
     grep -q '^notification Status|Saved map as: ' "$log" || fail "no notification of Save Map"
+    grep -q '^notification Map|column 5, row 3, type 7, direction 2$' "$log" ||
+        fail "no notification of the click"
 fi
 echo "UI Automation test passed"
