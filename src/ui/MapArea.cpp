@@ -60,12 +60,21 @@ void MapArea::TilesChanged(const TileSpan& tiles) {
     }
 }
 
-void MapArea::PressTile(TilePos tile) {
+std::optional<QPointF> MapArea::CellMiddle(TilePos tile) const {
     const QRect cell = WidgetRectOf(tile);
-    if (cell.isEmpty()) return;
-    const QPointF at = CanvasPosition(QPointF(cell.center()));
-    emit Moved(Qt::NoButton, at.x(), at.y());
-    emit Pressed(Qt::LeftButton, at.x(), at.y());
+    if (cell.isEmpty()) return std::nullopt;
+    return CanvasPosition(QPointF(cell.center()));
+}
+
+void MapArea::MoveToTile(TilePos tile) {
+    if (const auto at = CellMiddle(tile)) emit Moved(Qt::NoButton, at->x(), at->y());
+}
+
+void MapArea::PressTile(TilePos tile) {
+    const auto at = CellMiddle(tile);
+    if (!at) return;
+    emit Moved(Qt::NoButton, at->x(), at->y());
+    emit Pressed(Qt::LeftButton, at->x(), at->y());
 }
 
 int MapArea::CellIndex(TilePos tile) const {

@@ -32,8 +32,10 @@ class MapArea final : public QFrame {
     void EnterAt(std::optional<TilePos> wanted);
     // The words of these tiles changed under the screen reader's eyes.
     void TilesChanged(const TileSpan& tiles);
-    // A screen reader pressed a tile's cell: what moving the pointer to the middle of the tile's
-    // cell and pressing the left button there do.
+    // A screen reader moved the focus to a tile's cell: what moving the pointer to the middle
+    // of the tile's cell does.
+    void MoveToTile(TilePos tile);
+    // A screen reader pressed a tile's cell: that move, then a left press there.
     void PressTile(TilePos tile);
 
     [[nodiscard]] const Types& Model() const { return model_; }
@@ -65,6 +67,8 @@ class MapArea final : public QFrame {
 
   private:
     [[nodiscard]] QPointF CanvasPosition(const QPointF& position) const;
+    // The middle of the part of the tile's cell on show, in the canvas's pixels.
+    [[nodiscard]] std::optional<QPointF> CellMiddle(TilePos tile) const;
     [[nodiscard]] CellGeometry Geometry() const;
     void TellCurrentTile();
     // Whether a pointer event is at another place than the last move; that place it becomes.

@@ -439,6 +439,13 @@ TEST_F(UiaTest, CellsAreClickedByInvokeOrAtTheMiddleOfTheirRectangle) {
     EXPECT_EQ(Raised(kNotification), "[Map: column 5, row 3, height 77, direction 0]");
     EXPECT_EQ(Property(invoked.get(), UIA_HasKeyboardFocusPropertyId), "true");
 
+    // UI Automation's SetFocus makes a cell the current one, painting nothing.
+    const Ref<IRawElementProviderFragment> focused =
+        As<IRawElementProviderFragment>(Cell(1, 1).get());
+    EXPECT_EQ(focused->SetFocus(), S_OK);
+    EXPECT_EQ(Property(Cell(1, 1).get(), UIA_HasKeyboardFocusPropertyId), "true");
+    EXPECT_EQ(model.HeightLayer[model.TileIndex(2, 2)], 0);
+
     Find<QComboBox>("SIZEBOX")->setCurrentIndex(2);
     const auto middle = Middle(Cell(6, 8).get(), window->devicePixelRatioF());
     ASSERT_TRUE(middle);

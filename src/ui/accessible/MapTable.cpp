@@ -194,8 +194,12 @@ QString MapCell::text(QAccessible::Text type) const {
     return QString::fromStdString(DescribeTile(model, tile.col, tile.row));
 }
 
+// UI Automation's SetFocus asks for the focus action, listed or not: the cell becomes the current
+// one, as under the pointer.
 void MapCell::doAction(const QString& actionName) {
-    if (actionName == pressAction() && isValid()) table_->Area()->PressTile(Tile());
+    if (!isValid()) return;
+    if (actionName == pressAction()) table_->Area()->PressTile(Tile());
+    if (actionName == setFocusAction()) table_->Area()->MoveToTile(Tile());
 }
 
 QRect MapCell::rect() const {
