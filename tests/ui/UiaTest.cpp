@@ -474,7 +474,11 @@ TEST_F(UiaTest, CellsAreClickedByInvokeOrAtTheMiddleOfTheirRectangle) {
         QCoreApplication::processEvents();
         const auto [misplaced, offscreen] = MisplacedCells();
         EXPECT_EQ(misplaced, "") << view.view;
-        EXPECT_EQ(offscreen > 0, view.smallWindow) << view.view;
+        // Cells are off screen only where the window cuts the map area: when it was made small,
+        // or when it cannot grow as large as it wants on the screen, as when scaled.
+        const bool cut = !window->centralWidget()->rect().contains(Buf()->geometry());
+        EXPECT_TRUE(cut || !view.smallWindow) << view.view;
+        EXPECT_EQ(offscreen > 0, cut) << view.view;
     }
     EXPECT_EQ(Buf()->TilesOnShow().firstCol + Buf()->TilesOnShow().cols - 1, 100);
 }
