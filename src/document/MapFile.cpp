@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "document/SaveFile.h"
+
 namespace quarl {
 
 namespace {
@@ -236,94 +238,61 @@ MapImage Patched(MapImage image, const Types& model) {
     return image;
 }
 
-// Copies the bytes of source from offset from to offset to into file, at the same offsets.
-bool CopyBytes(FileIo& io, FileId source, FileId file, std::int64_t from, std::int64_t to) {
+// Copies the bytes of source from offset from to offset to into the new file, at the same
+// offsets; false where the map grew shorter meanwhile.
+bool CopyBytes(FileIo& io, FileId source, SaveFile& save, std::int64_t from, std::int64_t to) {
     constexpr std::int64_t kChunk = std::int64_t{1} << 20;
     if (to <= from) return true;
     std::vector<std::uint8_t> chunk(static_cast<std::size_t>(std::min(kChunk, to - from)));
     for (std::int64_t at = from; at < to; at += kChunk) {
         const auto size = static_cast<std::size_t>(std::min(kChunk, to - at));
         if (ReadAt(io, source, chunk.data(), size, at) != static_cast<std::int64_t>(size)) {
-            errno = EIO;  // the map grew shorter meanwhile
             return false;
         }
-        if (!WriteAt(io, file, chunk.data(), size, at)) return false;
+        save.Write(chunk.data(), size, at);
     }
     return true;
 }
 
-enum class Saved { Yes, InPlace, No, NotOnDisk };
-
-// Errors after which the map is saved in place instead: a replace would part the map from
-// another link to it or from its owner, it has no name of its own in a folder or is mounted on
-// one, its folder may not be written, another program holds it, or the disk has no room for a
-// second copy.
-bool SavesInPlace(int error) {
-    switch (error) {
-        case EMLINK:
-        case EXDEV:
-        case EBUSY:
-        case EPERM:
-        case EACCES:
-        case EROFS:
-        case ENOSPC:
-#ifdef EDQUOT
-        case EDQUOT:
-#endif
-        case ENAMETOOLONG:
-            return true;
-        default:
-            return false;
-    }
-}
+using Outcome = SaveResult::Outcome;
 
 // Writes the whole image into a new file beside the map, with the rest of the file from source,
-// puts it on the disk and then in the map's place in one step. On a failure before the replace,
-// the new file is removed and the map is as it was. The source is closed before the replace, as
-// Windows replaces no open file.
-Saved WriteBeside(FileIo& io, const std::string& path, FileHandle& source, const MapImage& image) {
-    std::string target;
-    std::string besidePath;
-    FileHandle beside(io, io.CreateBeside(path, target, besidePath));
-    if (beside.get() == kNoFile) return SavesInPlace(errno) ? Saved::InPlace : Saved::No;
-
+// and puts that in the map's place. The source is closed before the replace, as Windows
+// replaces no open file.
+SaveResult WriteBeside(FileIo& io, SaveFile& save, FileHandle& source, const MapImage& image) {
     const auto headSize = static_cast<std::size_t>(
         std::min(image.length, static_cast<std::int64_t>(image.head.size())));
-    bool done = WriteAt(io, beside.get(), image.head.data(), headSize, 0) &&
-                CopyBytes(io, source.get(), beside.get(), static_cast<std::int64_t>(headSize),
-                          image.length) &&
-                io.Sync(beside.get());
-    // The first failure's error chooses what happens next.
-    int error = errno;
-    if (!beside.Close() && done) {
-        done = false;
-        error = errno;
+    save.Write(image.head.data(), headSize, 0);
+    if (!CopyBytes(io, source.get(), save, static_cast<std::int64_t>(headSize), image.length) ||
+        !source.Close()) {
+        save.Cancel();
+        return {};
     }
-    if (done && !(source.Close() && io.Replace(besidePath, target))) {
-        done = false;
-        error = errno;
-    }
-    if (!done) {
-        io.Remove(besidePath);
-        return SavesInPlace(error) ? Saved::InPlace : Saved::No;
-    }
-    return io.SyncFolder(target) ? Saved::Yes : Saved::NotOnDisk;
+    return save.Commit();
 }
 
 // Saves the map by writing it whole beside itself and putting that in its place, so that
-// whatever stops the save, the map on disk is the old one or the new one, never a mix.
-Saved SaveBeside(FileIo& io, const Types& model) {
+// whatever stops the save, the map on disk is the old one or the new one, never a mix; or says
+// why it must be written in place instead.
+SaveResult SaveBeside(FileIo& io, const Types& model) {
+    SaveFile save(io);
+    const Step begun = save.Begin(model.FileName);
+    if (WritesInPlace(begun)) return {Outcome::InPlace, begun};
+    if (begun != Step::Done) return {};
     // Opened for writing, though only read: a map that may not be written is not saved.
     FileHandle map(io, io.Open(model.FileName, FileAccess::ReadWrite));
     const auto old = ReadImage(io, map, model);
-    if (!old) return Saved::No;
-    const Saved saved = WriteBeside(io, model.FileName, map, Patched(*old, model));
-    if (saved != Saved::NotOnDisk) return saved;
+    if (!old) return {};
+    const SaveResult saved = WriteBeside(io, save, map, Patched(*old, model));
+    if (saved.outcome != Outcome::Failed || saved.failedAt != FailedAt::FolderFlush) return saved;
     // The replace may not outlast a power cut: put the old map back, so that a failed save
     // leaves it as it was. The rest of the file is the same in both.
     FileHandle now(io, io.Open(model.FileName, FileAccess::Read));
-    if (now.get() != kNoFile) WriteBeside(io, model.FileName, now, *old);
-    return Saved::No;
+    SaveFile back(io);
+    if (now.get() != kNoFile && back.Begin(model.FileName) == Step::Done) {
+        (void)WriteBeside(io, back, now, *old);
+    }
+    return saved;
 }
 
 }  // namespace
@@ -363,8 +332,9 @@ FileCommandResult SaveMap(Types& model, FileIo& io) {
         return {std::nullopt, kSaveError, ModeButtons::Keep};
     }
     model.TileCount = *count;
-    const Saved saved = SaveBeside(io, model);
-    if (saved != Saved::Yes && (saved != Saved::InPlace || !WriteRecords(io, model))) {
+    const SaveResult saved = SaveBeside(io, model);
+    if (saved.outcome != Outcome::Replaced &&
+        (saved.outcome != Outcome::InPlace || !WriteRecords(io, model))) {
         return {std::nullopt, kSaveError, ModeButtons::Keep};
     }
     return {"Saved map as: " + model.FileTitle, std::nullopt, ModeButtons::Keep};

@@ -46,9 +46,11 @@ inline constexpr int kUsageByte = 6;
 }
 
 // Writes the six bytes of every tile back into FileName; does nothing without one. The file
-// keeps every other byte; it is written whole beside the map and then put in its place, or,
-// where that would lose one of the map's links, its owner, or there is no room or right for a
-// second file, written in place. A failed save leaves the file as it was. Fails, writing
+// keeps every other byte, its owner, mode and attributes: it is written whole beside the map
+// and then put in its place, so that a stopped or failed save leaves the old map. Only where a
+// replace would lose something (another link, an owner or attribute a new file cannot take,
+// named streams, a folder the user may not write, a map another program holds, one with no
+// name of its own) is it written in place, which a stop can leave half done. Fails, writing
 // nothing, when the file's header no longer gives the map's width and height.
 [[nodiscard]] FileCommandResult SaveMap(Types& model, FileIo& io);
 [[nodiscard]] inline FileCommandResult SaveMap(Types& model) {

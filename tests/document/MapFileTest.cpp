@@ -165,7 +165,9 @@ TEST_F(MapFileTest, EveryFailedLoadLeavesThePreviousMap) {
         {"wide.map", header(-1, 0)},
         {"over.map", header(182, 181)},
         {"huge.map", header(200, 200)},
-        {BesideName("good.map"), MakeMap({.width = 4, .height = 3})},  // a stopped save's
+        // Stopped saves': this editor's, and the one name earlier versions used.
+        {BesidePrefix("good.map") + "a1B2c3.quarl-save", MakeMap({.width = 4, .height = 3})},
+        {".good.map.quarl-save", MakeMap({.width = 4, .height = 3})},
     };
     for (const auto& [name, bytes] : bad) {
         const auto path = WriteMapFile(dir, name, bytes);

@@ -24,12 +24,24 @@ using testing::LoadOrFail;
 using testing::TempDir;
 using testing::WriteMapFile;
 
-// Whether a save left its file beside the map at path.
-inline bool BesideLeft(const std::string& path) {
+inline std::string Utf8(const std::filesystem::path& path) {
+    const std::u8string utf8 = path.u8string();
+    return {utf8.begin(), utf8.end()};
+}
+
+// How many files saves left beside the map at path.
+inline int BesideCount(const std::string& path) {
     const auto map = mapgen::PathOf(path);
-    const std::u8string name = map.filename().u8string();
-    return std::filesystem::exists(
-        map.parent_path() / mapgen::PathOf(BesideName(std::string(name.begin(), name.end()))));
+    const std::string name = Utf8(map.filename());
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(map.parent_path())) {
+        count += IsBesideOf(Utf8(entry.path().filename()), name) ? 1 : 0;
+    }
+    return count;
+}
+
+inline bool BesideLeft(const std::string& path) {
+    return BesideCount(path) > 0;
 }
 
 class SaveFailureTest : public ::testing::Test {

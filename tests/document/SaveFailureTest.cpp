@@ -9,23 +9,29 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "document/SaveFailure.h"
+#include "support/SeamCall.h"
 
 namespace quarl {
 namespace {
 
-enum class Call { Open, Stat, Read, Write, Sync, Close, Create, Replace, SyncFolder };
+using Call = testing::SeamCall;
 
-// One fault: the nth call of a kind fails with an errno, or a write returns 0 (error 0).
-// Writes may also be cut short to at most shortWrites bytes each.
+enum class Ends { Failed, Replaced, InPlace };
+
+// One fault: the nth call of a kind fails with an errno, or a write returns 0 (error 0), or a
+// step of the replace answers step. Writes may also be cut short to at most shortWrites bytes.
 struct Fault {
     const char* name;
     Call call;
     int nth;
     int error;
     std::size_t shortWrites = 0;
-    bool saves = false;  // the save goes through all the same
+    Ends ends = Ends::Failed;
+    Step step = Step::Failed;
 };
 
 // The real file system, but for the fault.
@@ -58,16 +64,31 @@ class FaultyFileIo final : public SystemFileIo {
         const bool closed = SystemFileIo::Close(file);
         return !Fails(Call::Close) && closed;
     }
-    FileId CreateBeside(const std::string& path, std::string& target,
-                        std::string& beside) override {
-        return Fails(Call::Create) ? kNoFile : SystemFileIo::CreateBeside(path, target, beside);
+    Step CreateBeside(const std::string& path, std::string& target, std::string& beside,
+                      FileId& file) override {
+        return Fails(Call::Create) ? fault_.step
+                                   : SystemFileIo::CreateBeside(path, target, beside, file);
     }
-    bool Replace(const std::string& beside, const std::string& target) override {
-        return !Fails(Call::Replace) && SystemFileIo::Replace(beside, target);
+    Step KeepAttributes(const std::string& target, FileId file) override {
+        return Fails(Call::Attributes) ? fault_.step : SystemFileIo::KeepAttributes(target, file);
     }
-    bool SyncFolder(const std::string& path) override {
-        return !Fails(Call::SyncFolder) && SystemFileIo::SyncFolder(path);
+    Step Replace(FileId file, const std::string& beside, const std::string& target) override {
+        if (Fails(Call::Replace)) {
+            SystemFileIo::Close(file);
+            return fault_.step;
+        }
+        const Step step = SystemFileIo::Replace(file, beside, target);
+        replaced = replaced || step == Step::Done;
+        return step;
     }
+    Step SyncFolder(const std::string& path) override {
+        return Fails(Call::SyncFolder) ? fault_.step : SystemFileIo::SyncFolder(path);
+    }
+    int RemoveStale(const std::string& target) override {
+        return Fails(Call::Stale) ? 0 : SystemFileIo::RemoveStale(target);
+    }
+
+    bool replaced = false;
 
   private:
     bool Fails(Call call) {
@@ -83,6 +104,9 @@ class FaultyFileIo final : public SystemFileIo {
 };
 
 TEST_F(SaveFailureTest, EveryFaultOfTheFileCalls) {
+    constexpr Ends kReplaced = Ends::Replaced;
+    constexpr Ends kInPlace = Ends::InPlace;
+    constexpr Ends kFails = Ends::Failed;
     const Fault faults[] = {
         {"open refused", Call::Open, 1, EACCES},
         {"no status", Call::Stat, 1, EIO},
@@ -96,18 +120,27 @@ TEST_F(SaveFailureTest, EveryFaultOfTheFileCalls) {
         {"fsync fails", Call::Sync, 1, EIO},
         {"close fails", Call::Close, 1, EIO},
         {"the file beside not made", Call::Create, 1, EIO},
+        {"no room for the file beside", Call::Create, 1, ENOSPC, 0, kFails, Step::Failed},
+        {"the map's attributes not read", Call::Attributes, 1, EIO, 0, kFails, Step::Failed},
         {"the replace fails", Call::Replace, 1, EIO},
         {"the folder not flushed after the replace", Call::SyncFolder, 1, EIO},
-        {"no room beside the map: saved in place", Call::Create, 1, ENOSPC, 0, true},
-        {"the folder may not be written: saved in place", Call::Create, 1, EACCES, 0, true},
-        {"another link to the map: saved in place", Call::Create, 1, EMLINK, 0, true},
-        {"the map held by another program: saved in place", Call::Replace, 1, EACCES, 0, true},
-        {"interrupted header read", Call::Read, 1, EINTR, 0, true},
-        {"interrupted record read", Call::Read, 2, EINTR, 0, true},
-        {"interrupted write", Call::Write, 1, EINTR, 0, true},
-        {"interrupted after short writes", Call::Write, 4, EINTR, 1000, true},
-        {"short writes only", Call::Write, 0, 0, 999, true},
-        {"one byte at a time", Call::Write, 0, 0, 1, true},
+        {"the folder may not be written: saved in place", Call::Create, 1, 0, 0, kInPlace,
+         Step::FolderLocked},
+        {"another link to the map: saved in place", Call::Create, 1, 0, 0, kInPlace, Step::Linked},
+        {"no name of its own: saved in place", Call::Create, 1, 0, 0, kInPlace, Step::NoName},
+        {"an owner the new file cannot take: saved in place", Call::Attributes, 1, 0, 0, kInPlace,
+         Step::Owner},
+        {"an attribute the new file cannot take: saved in place", Call::Attributes, 1, 0, 0,
+         kInPlace, Step::Attribute},
+        {"the map held by another program: saved in place", Call::Replace, 1, 0, 0, kInPlace,
+         Step::HeldOpen},
+        {"stale files beside the map not removed", Call::Stale, 1, EIO, 0, kReplaced},
+        {"interrupted header read", Call::Read, 1, EINTR, 0, kReplaced},
+        {"interrupted record read", Call::Read, 2, EINTR, 0, kReplaced},
+        {"interrupted write", Call::Write, 1, EINTR, 0, kReplaced},
+        {"interrupted after short writes", Call::Write, 4, EINTR, 1000, kReplaced},
+        {"short writes only", Call::Write, 0, 0, 999, kReplaced},
+        {"one byte at a time", Call::Write, 0, 0, 1, kReplaced},
     };
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.name);
@@ -115,12 +148,13 @@ TEST_F(SaveFailureTest, EveryFaultOfTheFileCalls) {
             LoadAndEdit(MakeMap({.width = 20, .height = 30, .seed = 5, .trailing = 9}));
         FaultyFileIo io(fault);
         io_ = &io;
-        if (!fault.saves) {
+        if (fault.ends == kFails) {
             ExpectFailedSave(path, fault.name);
             continue;
         }
         ASSERT_EQ(SaveMap(model, io).status, "Saved map as: map.map");
         ExpectSaved(path, fault.name);
+        EXPECT_EQ(io.replaced, fault.ends == kReplaced);
     }
 }
 
@@ -149,18 +183,29 @@ class PowerCut final : public SystemFileIo {
     }
     bool Sync(FileId file) override { return On() && SystemFileIo::Sync(file); }
     bool Close(FileId file) override { return SystemFileIo::Close(file) && On(); }
-    FileId CreateBeside(const std::string& path, std::string& target,
-                        std::string& beside) override {
-        return On() ? SystemFileIo::CreateBeside(path, target, beside) : kNoFile;
+    Step CreateBeside(const std::string& path, std::string& target, std::string& beside,
+                      FileId& file) override {
+        return On() ? SystemFileIo::CreateBeside(path, target, beside, file) : Step::Failed;
     }
-    bool Replace(const std::string& beside, const std::string& target) override {
-        replaced = On() && SystemFileIo::Replace(beside, target);
-        return replaced;
+    Step KeepAttributes(const std::string& target, FileId file) override {
+        return On() ? SystemFileIo::KeepAttributes(target, file) : Step::Failed;
     }
-    bool SyncFolder(const std::string& path) override {
-        return On() && SystemFileIo::SyncFolder(path);
+    // A machine that stops lets go of every file it held.
+    Step Replace(FileId file, const std::string& beside, const std::string& target) override {
+        if (!On()) {
+            SystemFileIo::Close(file);
+            return Step::Failed;
+        }
+        replaced = SystemFileIo::Replace(file, beside, target) == Step::Done;
+        return replaced ? Step::Done : Step::Failed;
+    }
+    Step SyncFolder(const std::string& path) override {
+        return On() ? SystemFileIo::SyncFolder(path) : Step::Failed;
     }
     bool Remove(const std::string& path) override { return On() && SystemFileIo::Remove(path); }
+    int RemoveStale(const std::string& target) override {
+        return On() ? SystemFileIo::RemoveStale(target) : 0;
+    }
 
     bool replaced = false;
 
@@ -188,7 +233,7 @@ TEST_F(SaveFailureTest, ASaveStoppedAnywhereLeavesTheOldMapOrTheNew) {
         left = left || BesideLeft(path);
     }
     EXPECT_TRUE(left) << "a stopped save leaves its file beside the map";
-    EXPECT_FALSE(BesideLeft(path)) << "which the next save replaces";
+    EXPECT_FALSE(BesideLeft(path)) << "which the next save removes";
 }
 
 TEST_F(SaveFailureTest, TheFileReplacedByAFolder) {
@@ -201,6 +246,7 @@ TEST_F(SaveFailureTest, TheFileReplacedByAFolder) {
 
 // Another program rewrote the map: a header with another size, or one too short to hold
 // both size fields, gets nothing written; the same size saves as ever, whatever the length.
+// The same on a map that is replaced and on one with a second link, saved in place.
 TEST_F(SaveFailureTest, AMapThatChangedOnDisk) {
     struct Change {
         const char* name;
@@ -222,22 +268,31 @@ TEST_F(SaveFailureTest, AMapThatChangedOnDisk) {
         {"cut inside its records", resized(same, 300), true},
         {"the same size, other tiles", MakeMap({.width = 12, .height = 8, .seed = 4}), true},
     };
-    for (const Change& change : changes) {
-        SCOPED_TRACE(change.name);
-        const std::string path = LoadAndEdit(same);
-        ASSERT_TRUE(mapgen::WriteBytes(path, change.bytes));
-        original = change.bytes;
-        if (!change.saves) {
-            ExpectFailedSave(path, change.name);
-            EXPECT_EQ(ReadBytes(path), change.bytes) << "nothing written";
-            continue;
+    for (const bool linked : {false, true}) {
+        for (const Change& change : changes) {
+            SCOPED_TRACE(std::string(change.name) + (linked ? ", saved in place" : ""));
+            const std::string path = LoadAndEdit(same, linked ? "linked.map" : "map.map");
+            ASSERT_TRUE(mapgen::WriteBytes(path, change.bytes));
+            std::filesystem::remove(dir.File("link.map"));
+            if (linked) {
+                std::filesystem::create_hard_link(mapgen::PathOf(path),
+                                                  mapgen::PathOf(dir.File("link.map")));
+            }
+            original = change.bytes;
+            if (!change.saves) {
+                ExpectFailedSave(path, change.name);
+                continue;
+            }
+            ASSERT_FALSE(SaveMap(model).error);
+            Types reloaded;
+            StartUp(reloaded);
+            LoadOrFail(reloaded, path);
+            EXPECT_EQ(reloaded.HeightLayer, model.HeightLayer);
+            EXPECT_EQ(reloaded.DirLayer, model.DirLayer);
+            if (linked) {
+                EXPECT_EQ(ReadBytes(dir.File("link.map")), ReadBytes(path));
+            }
         }
-        ASSERT_FALSE(SaveMap(model).error);
-        Types reloaded;
-        StartUp(reloaded);
-        LoadOrFail(reloaded, path);
-        EXPECT_EQ(reloaded.HeightLayer, model.HeightLayer);
-        EXPECT_EQ(reloaded.DirLayer, model.DirLayer);
     }
 }
 
