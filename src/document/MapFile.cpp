@@ -196,18 +196,49 @@ std::optional<std::int64_t> CheckedSize(FileIo& io, const FileHandle& file, cons
     return length;
 }
 
-// Patches the records in the file: reads what is on disk now, sets the six bytes of each
-// record and writes the span back. A short file grows as byte-by-byte writes would grow it.
+// The records from first on, up to end, are not the same on disk as in the patched span: those
+// past the end of what was read count as different.
+bool RecordsDiffer(const std::vector<std::uint8_t>& disk, const std::vector<std::uint8_t>& patched,
+                   std::size_t got, std::size_t first, std::size_t end) {
+    if (end > got) return true;
+    return !std::equal(disk.begin() + static_cast<std::ptrdiff_t>(first),
+                       disk.begin() + static_cast<std::ptrdiff_t>(end),
+                       patched.begin() + static_cast<std::ptrdiff_t>(first));
+}
+
+// Patches the records in the file: reads what is on disk now, sets the six bytes of each record
+// and writes back only the runs of records that differ, so that a stop part-way can tear no more
+// than the change. A short file grows as byte-by-byte writes would grow it.
 bool WriteRecords(FileIo& io, const Types& model) {
     FileHandle file(io, io.Open(model.FileName, FileAccess::ReadWrite));
     if (!CheckedSize(io, file, model)) return false;
 
-    std::vector<std::uint8_t> records(RecordSpan(model.TileCount));
-    const std::int64_t got = ReadAt(io, file.get(), records.data(), records.size(), kHeaderSize);
+    std::vector<std::uint8_t> disk(RecordSpan(model.TileCount));
+    const std::int64_t got = ReadAt(io, file.get(), disk.data(), disk.size(), kHeaderSize);
     if (got < 0) return false;
-    std::fill(records.begin() + got, records.end(), 0);
+    std::fill(disk.begin() + got, disk.end(), 0);
+    std::vector<std::uint8_t> records = disk;
     PatchRecords(model, records.data());
-    if (!WriteAt(io, file.get(), records.data(), records.size(), kHeaderSize)) return false;
+    const auto size = records.size();
+    auto recordEnd = [size](std::size_t at) {
+        return std::min(size, at + static_cast<std::size_t>(kRecordSize));
+    };
+    const auto read = static_cast<std::size_t>(got);
+    for (std::size_t at = 0; at < size;) {
+        if (!RecordsDiffer(disk, records, read, at, recordEnd(at))) {
+            at = recordEnd(at);
+            continue;
+        }
+        std::size_t end = recordEnd(at);
+        while (end < size && RecordsDiffer(disk, records, read, end, recordEnd(end))) {
+            end = recordEnd(end);
+        }
+        if (!WriteAt(io, file.get(), records.data() + at, end - at,
+                     kHeaderSize + static_cast<std::int64_t>(at))) {
+            return false;
+        }
+        at = end;
+    }
     if (!io.Sync(file.get())) return false;
     return file.Close();
 }

@@ -50,8 +50,9 @@ inline constexpr int kUsageByte = 6;
 // and then put in its place, so that a stopped or failed save leaves the old map. Only where a
 // replace would lose something (another link, an owner or attribute a new file cannot take,
 // named streams, a folder the user may not write, a map another program holds, one with no
-// name of its own) is it written in place, which a stop can leave half done. Fails, writing
-// nothing, when the file's header no longer gives the map's width and height.
+// name of its own) are the records that changed written in place, which a stop can leave half
+// done. Fails, writing nothing, when the file's header no longer gives the map's width and
+// height.
 [[nodiscard]] FileCommandResult SaveMap(Types& model, FileIo& io);
 [[nodiscard]] inline FileCommandResult SaveMap(Types& model) {
     SystemFileIo io;

@@ -296,5 +296,60 @@ TEST_F(SaveFailureTest, AMapThatChangedOnDisk) {
     }
 }
 
+// The real file system, keeping the span of every write.
+class WritesSeen final : public SystemFileIo {
+  public:
+    std::int64_t WriteAt(FileId file, const void* data, std::size_t size,
+                         std::int64_t offset) override {
+        const std::int64_t done = SystemFileIo::WriteAt(file, data, size, offset);
+        if (done > 0) spans.emplace_back(offset, done);
+        return done;
+    }
+    std::vector<std::pair<std::int64_t, std::int64_t>> spans;  // offset and length
+};
+
+// Saved in place, the map gets only the runs of records that differ from the disk, so that a
+// stop part-way can tear no more than the change; records past the end of a short file count
+// as differing.
+TEST_F(SaveFailureTest, ASaveInPlaceWritesOnlyTheRecordsThatChanged) {
+    const auto bytes = MakeMap({.width = 10, .height = 10, .seed = 7});
+    const std::string path = WriteMapFile(dir, "map.map", bytes);
+    std::filesystem::create_hard_link(mapgen::PathOf(path), mapgen::PathOf(dir.File("link.map")));
+    LoadOrFail(model, path);
+    auto record = [](std::int64_t tile) { return kHeaderSize + tile * kRecordSize; };
+    using Spans = std::vector<std::pair<std::int64_t, std::int64_t>>;
+    struct Row {
+        const char* name;
+        std::vector<int> tiles;  // whose height changes
+        std::size_t length;      // of the file on disk
+        Spans spans;
+    };
+    const auto all = bytes.size();
+    const std::int64_t last = 7;  // the span ends at the last record's sixth byte
+    const Row rows[] = {
+        {"nothing changed", {}, all, {}},
+        {"one tile", {7}, all, {{record(7), kRecordSize}}},
+        {"two apart, two together",
+         {3, 50, 51},
+         all,
+         {{record(3), kRecordSize}, {record(50), 2 * kRecordSize}}},
+        {"the last tile", {99}, all, {{record(99), last}}},
+        {"a file cut after record 97",
+         {5},
+         static_cast<std::size_t>(record(97) + 4),
+         {{record(5), kRecordSize}, {record(97), 2 * kRecordSize + 7}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(mapgen::WriteBytes(
+            path, {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(row.length)}));
+        LoadOrFail(model, dir.File("link.map"));
+        for (const int tile : row.tiles) model.HeightLayer[tile] ^= 0x11;
+        WritesSeen io;
+        ASSERT_FALSE(SaveMap(model, io).error);
+        EXPECT_EQ(io.spans, row.spans);
+    }
+}
+
 }  // namespace
 }  // namespace quarl
