@@ -3,7 +3,8 @@
 // beyond them), then a script of presses, moves, keys, view and mode buttons, Clear Map and
 // changes of the controls, on canvases of several sizes. After every event the model must be
 // whole, an event may change only the tiles and layers it is allowed to, and what it drew
-// must lie on the canvas; at the end a save may change no byte but the six of each record.
+// must lie on the canvas; at the end a save, through a file system in memory that may fail it
+// anywhere, may change no byte but the six of each record.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -17,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "MemoryFile.h"
+#include "MemoryFileIo.h"
 #include "RecordBytes.h"
 #include "document/MapFile.h"
 #include "editing/Editing.h"
@@ -46,6 +47,7 @@ std::array<TileLayer*, 6> Layers(Types& m) {
 constexpr int kRecordByte[6] = {quarl::kTypeByte, quarl::kLightByte,  quarl::kHeightByte,
                                 quarl::kDirByte,  quarl::kObjectByte, quarl::kUsageByte};
 constexpr int kDir = 3, kObject = 4;
+const std::string kMapPath = "/maps/session.map";
 
 QUARL_NO_COVERAGE void CheckWhole(Types& m) {
     Check(m.TileCount == m.MapWidth * m.MapHeight);
@@ -302,25 +304,52 @@ std::vector<std::uint8_t> MapFile(FuzzedDataProvider& input) {
     return bytes;
 }
 
-// Saves the session's map into its file, which may change only the six bytes of a record.
-QUARL_NO_COVERAGE void CheckSave(Types& model, const MemoryFile& file,
+// Saves the session's map into its file, which may change only the six bytes of a record. A
+// save that failed leaves the file as it was, or, where it was writing in place, each byte the
+// old or the new; nothing is left beside the map but where removing it was the fault.
+QUARL_NO_COVERAGE void CheckSave(Types& model, MemoryFileIo& io,
                                  const std::vector<std::uint8_t>& loaded) {
     if (!model.IsLoaded()) return;
-    Check(!quarl::SaveMap(model).error);
-    const auto saved = file.Bytes();
+    const bool saved = !quarl::SaveMap(model, io).error;
+    Check(saved || io.Faulted());
+    const auto bytes = io.BytesOf(kMapPath);
     const std::size_t span =
         model.TileCount == 0 ? 0 : 8 + 23 * static_cast<std::size_t>(model.TileCount - 1) + 7;
-    Check(saved.size() == std::max(loaded.size(), span));
-    for (std::size_t k = 0; k < saved.size(); ++k) {
-        const std::uint8_t old = k < loaded.size() ? loaded[k] : 0;
-        if (!quarl::testing::IsRecordByte(k, model.TileCount)) Check(saved[k] == old);
+    const bool mixed = !saved && io.SentInPlace();
+    if (saved || mixed) {
+        Check(bytes.size() <= std::max(loaded.size(), span) && bytes.size() >= loaded.size());
+        Check(!saved || bytes.size() == std::max(loaded.size(), span));
+    } else {
+        Check(bytes == loaded);
     }
     auto layers = Layers(model);
-    for (std::int32_t i = 0; i < model.TileCount; ++i) {
-        for (int l = 0; l < 6; ++l) {
-            Check(saved[8 + 23 * static_cast<std::size_t>(i) + kRecordByte[l]] == (*layers[l])[i]);
+    for (std::size_t k = 0; k < bytes.size(); ++k) {
+        const std::uint8_t old = k < loaded.size() ? loaded[k] : 0;
+        if (!quarl::testing::IsRecordByte(k, model.TileCount)) {
+            Check(bytes[k] == old);
+            continue;
         }
+        const std::size_t at = k - 8;
+        const int layer = static_cast<int>(
+            std::find(std::begin(kRecordByte), std::end(kRecordByte), static_cast<int>(at % 23)) -
+            std::begin(kRecordByte));
+        const std::uint8_t now = (*layers[layer])[at / 23];
+        Check(saved ? bytes[k] == now : bytes[k] == old || (mixed && bytes[k] == now));
     }
+    std::size_t beside = 0;
+    for (const std::string& path : io.Paths()) beside += quarl::IsBesideName(path) ? 1 : 0;
+    Check(beside == 0 || (io.FaultedAt(MemoryFileIo::Call::Remove) && beside == 1));
+}
+
+// The fault the session's save meets, if any: a call of the seam that fails, and how.
+MemoryFileIo::Fault ChooseFault(FuzzedDataProvider& input) {
+    MemoryFileIo::Fault fault;
+    const int call = input.ConsumeIntegralInRange(0, quarl::testing::kSeamCalls);
+    if (call < quarl::testing::kSeamCalls) fault.call = static_cast<MemoryFileIo::Call>(call);
+    fault.nth = input.ConsumeIntegralInRange(1, 3);
+    fault.step = static_cast<quarl::Step>(input.ConsumeIntegralInRange(
+        static_cast<int>(quarl::Step::Failed), static_cast<int>(quarl::Step::LongName)));
+    return fault;
 }
 
 }  // namespace
@@ -335,14 +364,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                             {13, 12},
                                             {1, 1}};
     const auto [width, height] = canvases[input.ConsumeIntegralInRange(0, 5)];
+    MemoryFileIo io(ChooseFault(input));
     const std::vector<std::uint8_t> bytes = MapFile(input);
-    const MemoryFile file(bytes.data(), bytes.size());
+    io.Put(kMapPath, bytes);
 
     Session session(input, width, height);
-    const bool loaded = !quarl::LoadMap(session.Model(), file.Path(), "session.map").error;
+    const bool loaded = !quarl::LoadMap(session.Model(), kMapPath, "session.map", io).error;
+    io.Arm();
     CheckWhole(session.Model());
     Check(loaded || !session.Model().IsLoaded());
     session.Play();
-    CheckSave(session.Model(), file, bytes);
+    CheckSave(session.Model(), io, bytes);
     return 0;
 }
