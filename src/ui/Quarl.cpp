@@ -195,7 +195,14 @@ void Quarl::About() {
         QStringLiteral("Quarl editor %1\n\n"
                        "An editor for the tile maps of a strategy game: view the six tile "
                        "attributes of a map file, paint them, place gold and iron ore deposits "
-                       "and save the map back into its file in place.\n\n"
+                       "and save the map back into its file.\n\n"
+                       "A save writes the whole map beside the old one and then puts it in the "
+                       "old one's place, keeping the file's owner, permissions and attributes, so "
+                       "that a crash, a power cut or another editor's save leaves the old map or "
+                       "the new one. Where that would lose something (another link to the file, "
+                       "an owner or attribute a new file cannot have, a folder you may not "
+                       "write), it writes only the changed tiles into the file itself, which a "
+                       "crash can leave half done.\n\n"
                        "By the Quarl editor developers.")
             .arg(QStringLiteral(QUARL_VERSION)));
 }
