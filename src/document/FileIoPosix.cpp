@@ -184,17 +184,16 @@ Step SystemFileIo::CreateBeside(const std::string& path, std::string& target, st
             return Step::FolderLocked;
         }
         if (fd < 0) return errno == ENAMETOOLONG ? Step::LongName : Step::Failed;
-        const int dir = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        const auto slash = made.rfind('/');
-        const bool held =
-            Lock(fd, LOCK_EX) && dir >= 0 && IsNamed(dir, made.c_str() + slash + 1, fd);
-        if (dir >= 0) ::close(dir);
-        if (held) {
+        const bool locked = Lock(fd, LOCK_EX);
+        const bool ours = IsNamed(AT_FDCWD, made.c_str(), fd);
+        if (locked && ours) {
             beside = made;
             file = FileId{fd};
             return Step::Done;
         }
+        if (ours) ::unlink(made.c_str());  // still ours, but it cannot be held
         ::close(fd);
+        if (!locked) return Step::Failed;
     }
     return Step::Failed;
 }
