@@ -325,9 +325,9 @@ TEST_F(QuarlTest, TheMapIsATableForScreenReaders) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     const TileSpan span = Buf()->TilesOnShow();
     ASSERT_LT(span.cols, 100);
-    auto enterAt = [&](int col) {
+    auto enterAt = [&](int col, int row = 2) {
         SetText("TxtX", QString::number(col));
-        SetText("TxtY", "2");
+        SetText("TxtY", QString::number(row));
         Find("TxtEdit")->setFocus();
         Buf()->setFocus();
         return Buf()->CurrentTile();
@@ -337,6 +337,9 @@ TEST_F(QuarlTest, TheMapIsATableForScreenReaders) {
     EXPECT_EQ(enterAt(span.firstCol + span.cols - 1),
               (TilePos{static_cast<std::int16_t>(span.cols), 2}));
     EXPECT_EQ(map->focusChild(), map->tableInterface()->cellAt(1, span.cols - 1));
+    const TilePos first{static_cast<std::int16_t>(span.firstCol),
+                        static_cast<std::int16_t>(span.firstRow)};
+    EXPECT_EQ(enterAt(first.col, first.row), first) << "the first tile on show";
     for (const char* box : {"EDITBOX", "SIZEBOX"}) {
         QAccessibleInterface* combo = QAccessible::queryAccessibleInterface(Find(box));
         EXPECT_EQ(combo->text(QAccessible::Name), Find(box)->accessibleName());
@@ -350,6 +353,24 @@ TEST_F(QuarlTest, TheMapIsATableForScreenReaders) {
         EXPECT_TRUE(text->characterRect(count).isEmpty());
         EXPECT_TRUE(text->characterRect(-1).isEmpty());
     }
+    // A text box's characters are placed left to right inside the box.
+    SetText("TxtEdit", "123");
+    QAccessibleTextInterface* edit =
+        QAccessible::queryAccessibleInterface(Find("TxtEdit"))->textInterface();
+    const QRect box(Find("TxtEdit")->mapToGlobal(QPoint(0, 0)), Find("TxtEdit")->size());
+    EXPECT_LT(edit->characterRect(0).left(), edit->characterRect(1).left());
+    EXPECT_TRUE(box.contains(edit->characterRect(0)) && box.contains(edit->characterRect(2)));
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+    // The status line's notice, which only a screen reader hears, is never on screen.
+    QAccessibleInterface* status = QAccessible::queryAccessibleInterface(Find("TxtStatus"));
+    int notices = 0;
+    for (int i = 0; i < status->childCount(); ++i) {
+        if (status->child(i)->role() != QAccessible::Notification) continue;
+        ++notices;
+        EXPECT_TRUE(status->child(i)->state().invisible);
+    }
+    EXPECT_EQ(notices, 1);
+#endif
     EXPECT_EQ(map->tableInterface()->selectedCellCount(),
               map->tableInterface()->selectedCells().size())
         << "as many selected cells as listed: none";
