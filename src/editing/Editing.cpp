@@ -100,6 +100,23 @@ std::optional<TileSpan> BrushAt(EditContext& context, TilePos tile, const Contro
     return Stroke(context, tile, controls);
 }
 
+// The left button's press on a tile: its stroke, and what the stroke wrote.
+void LeftPress(EditContext& context, TilePos tile, const Controls& controls, Readout& readout) {
+    const auto written = BrushAt(context, tile, controls);
+    if (written && written->cols * written->rows > 0) readout.Changed = Change{tile, *written};
+}
+
+// What the readout shows of a tile on the map; taken before the brush writes, so that a newly
+// painted tile shows its old value.
+void ReadTile(const Types& model, TilePos tile, Readout& readout) {
+    readout.TxtX = std::to_string(tile.col);
+    readout.TxtY = std::to_string(tile.row);
+    readout.TxtDir = std::to_string(
+        model.DirLayer[static_cast<std::size_t>(model.TileIndex(tile.col, tile.row))]);
+    readout.TxtValue = LayerText(model, tile);
+    readout.Tile = tile;
+}
+
 }  // namespace
 
 Readout MouseDown(EditContext& context, int button, double x, double y, const Controls& controls) {
@@ -110,11 +127,15 @@ Readout MouseDown(EditContext& context, int button, double x, double y, const Co
         if (context.model.OnMap(tile.col, tile.row))
             readout.TxtEdit = LayerText(context.model, tile);
     }
-    if (button == kLeftButton) {
-        const TilePos tile = PointerTile(context, x, y);
-        const auto written = BrushAt(context, tile, controls);
-        if (written && written->cols * written->rows > 0) readout.Changed = Change{tile, *written};
-    }
+    if (button == kLeftButton) LeftPress(context, PointerTile(context, x, y), controls, readout);
+    return readout;
+}
+
+Readout PressTile(EditContext& context, TilePos tile, const Controls& controls) {
+    Readout readout;
+    if (!context.model.IsLoaded() || !context.model.OnMap(tile.col, tile.row)) return readout;
+    ReadTile(context.model, tile, readout);
+    LeftPress(context, tile, controls, readout);
     return readout;
 }
 
@@ -123,15 +144,7 @@ Readout MouseMove(EditContext& context, int buttons, double x, double y, const C
     const Types& model = context.model;
     if (!model.IsLoaded()) return readout;
     const TilePos tile = PointerTile(context, x, y);
-    if (model.OnMap(tile.col, tile.row)) {
-        // Taken before the brush writes: a newly painted tile shows its old value.
-        readout.TxtX = std::to_string(tile.col);
-        readout.TxtY = std::to_string(tile.row);
-        readout.TxtDir = std::to_string(
-            model.DirLayer[static_cast<std::size_t>(model.TileIndex(tile.col, tile.row))]);
-        readout.TxtValue = LayerText(model, tile);
-        readout.Tile = tile;
-    }
+    if (model.OnMap(tile.col, tile.row)) ReadTile(model, tile, readout);
     // One stroke per tile entered: a drag within the recorded tile paints nothing.
     if (buttons == kLeftButton && !(tile.col == model.LastTileX && tile.row == model.LastTileY)) {
         (void)BrushAt(context, tile, controls);

@@ -59,6 +59,10 @@ struct EditContext {
 [[nodiscard]] Readout MouseDown(EditContext& context, int button, double x, double y,
                                 const Controls& controls);
 
+// A screen reader pressed the tile's cell: what moving the pointer onto the tile and pressing
+// the left button there does, the readout taken before the stroke; nothing off the map.
+[[nodiscard]] Readout PressTile(EditContext& context, TilePos tile, const Controls& controls);
+
 // The pointer moved over the map area with the buttons held.
 [[nodiscard]] Readout MouseMove(EditContext& context, int buttons, double x, double y,
                                 const Controls& controls);

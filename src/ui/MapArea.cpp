@@ -2,6 +2,7 @@
 #include "ui/MapArea.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QImage>
@@ -70,11 +71,19 @@ void MapArea::MoveToTile(TilePos tile) {
     if (const auto at = CellMiddle(tile)) emit Moved(Qt::NoButton, at->x(), at->y());
 }
 
+// After the screen reader's call has returned, as Qt's own buttons click; refused, as a reader
+// cannot be told, where no map is loaded, a dialog waits for an answer or the cell is gone from
+// view meanwhile.
 void MapArea::PressTile(TilePos tile) {
-    const auto at = CellMiddle(tile);
-    if (!at) return;
-    emit Moved(Qt::NoButton, at->x(), at->y());
-    emit Pressed(Qt::LeftButton, at->x(), at->y());
+    QMetaObject::invokeMethod(
+        this,
+        [this, tile] {
+            if (model_.IsLoaded() && QApplication::activeModalWidget() == nullptr &&
+                !WidgetRectOf(tile).isEmpty()) {
+                emit TilePressed(tile);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 int MapArea::CellIndex(TilePos tile) const {

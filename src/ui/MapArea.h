@@ -35,7 +35,7 @@ class MapArea final : public QFrame {
     // A screen reader moved the focus to a tile's cell: what moving the pointer to the middle
     // of the tile's cell does.
     void MoveToTile(TilePos tile);
-    // A screen reader pressed a tile's cell: that move, then a left press there.
+    // A screen reader pressed a tile's cell: a press of the tile, soon after.
     void PressTile(TilePos tile);
 
     [[nodiscard]] const Types& Model() const { return model_; }
@@ -50,6 +50,8 @@ class MapArea final : public QFrame {
 
   signals:
     void Pressed(int button, double x, double y);
+    // A screen reader's press on the tile's cell, when it may press it.
+    void TilePressed(TilePos tile);
     void Moved(int buttons, double x, double y);
     // The pointer came onto the map here, which is a move that takes no focus.
     void Entered(int buttons, double x, double y);

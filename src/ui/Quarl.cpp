@@ -131,6 +131,7 @@ void Quarl::BuildControls(QWidget* client) {
         "One cell per tile: the left button paints, the right button picks a value, Space sets "
         "the direction of the tile in the Column and Row boxes"));
     connect(BUF, &MapArea::Pressed, this, &Quarl::MapPressed);
+    connect(BUF, &MapArea::TilePressed, this, &Quarl::CellPressed);
     connect(BUF, &MapArea::Moved, this, &Quarl::MapMoved);
     connect(BUF, &MapArea::Entered, this, &Quarl::MapEntered);
     connect(BUF, &MapArea::KeyPressed, this, &Quarl::MapKey);
@@ -247,6 +248,17 @@ void Quarl::MapPressed(int button, double x, double y) {
     EditContext context{model_, canvas_, *random_};
     const Readout readout = MouseDown(context, button, x, y, ReadControls());
     ShowReadout(readout);
+    RefreshMap();
+    if (readout.Changed) TellChange(*readout.Changed);
+}
+
+// As a move of the pointer onto the tile and a left press there: the readout first, so that
+// the map takes the focus on that tile, then the stroke is told.
+void Quarl::CellPressed(TilePos tile) {
+    EditContext context{model_, canvas_, *random_};
+    const Readout readout = PressTile(context, tile, ReadControls());
+    ShowReadout(readout);
+    BUF->setFocus();
     RefreshMap();
     if (readout.Changed) TellChange(*readout.Changed);
 }

@@ -55,6 +55,7 @@ class Quarl final : public QMainWindow {
     void ShowFileResult(const FileCommandResult& result);
 
     void MapPressed(int button, double x, double y);
+    void CellPressed(TilePos tile);
     void MapMoved(int buttons, double x, double y);
     void MapEntered(int buttons, double x, double y);
     void MapKey(int key);

@@ -217,6 +217,32 @@ TEST_F(EditingTest, DragPaintsEachTileEnteredOnce) {
     EXPECT_EQ(model.TypeLayer[At(8, 8)], 1);
 }
 
+// A screen reader's press on a tile does what the pointer's move onto it and its left press
+// there do; off the map, nothing.
+TEST_F(EditingTest, AReadersPressIsThePointersMoveAndPress) {
+    model.ViewMode = DrawHeight;
+    controls.TxtEdit = "77";
+    controls.SizeIndex = 2;
+    model.HeightLayer[At(5, 6)] = 12;
+    const Types start = model;
+    const Readout moved = MoveTo(0, 5, 6);
+    const Readout pressed = PressAt(kLeftButton, 5, 6);
+    const Types byPointer = model;
+    model = start;
+    const Readout reader = PressTile(context, {5, 6}, controls);
+    EXPECT_EQ(reader.TxtValue, "12") << "read before the stroke";
+    EXPECT_EQ(std::tie(reader.TxtX, reader.TxtY, reader.TxtDir, reader.TxtValue, reader.Tile),
+              std::tie(moved.TxtX, moved.TxtY, moved.TxtDir, moved.TxtValue, moved.Tile));
+    EXPECT_EQ(Wrote(reader), Wrote(pressed));
+    EXPECT_EQ(Wrote(reader), std::make_tuple(5, 6, 5, 6, 3, 3));
+    EXPECT_TRUE(model == byPointer);
+    for (const TilePos off : {TilePos{0, 3}, TilePos{101, 3}, TilePos{4, 51}}) {
+        const Readout none = PressTile(context, off, controls);
+        EXPECT_FALSE(none.Tile || none.Changed) << off.col << ", " << off.row;
+    }
+    EXPECT_TRUE(model == byPointer);
+}
+
 TEST_F(EditingTest, PressBesideTheMapThenDragOntoIt) {
     model.ViewMode = DrawType;
     controls.TxtEdit = "9";

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <QComboBox>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QtTest/QTest>
 #include <cmath>
@@ -434,7 +435,20 @@ TEST_F(UiaTest, CellsAreClickedByInvokeOrAtTheMiddleOfTheirRectangle) {
     const Ref<IInvokeProvider> invoke =
         Pattern<IInvokeProvider>(invoked.get(), UIA_InvokePatternId);
     ASSERT_TRUE(invoke);
+    {
+        // While a dialog waits for an answer, as the About box does, Invoke paints nothing.
+        QDialog modal(window.get());
+        modal.setModal(true);
+        modal.show();
+        EXPECT_EQ(invoke->Invoke(), S_OK);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(model.HeightLayer[model.TileIndex(5, 3)], 0);
+    }
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    Focus("TxtEdit");
     EXPECT_EQ(invoke->Invoke(), S_OK);
+    QCoreApplication::processEvents();
     EXPECT_EQ(model.HeightLayer[model.TileIndex(5, 3)], 77);
     EXPECT_EQ(Raised(kNotification), "[Map: column 5, row 3, height 77, direction 0]");
     EXPECT_EQ(Property(invoked.get(), UIA_HasKeyboardFocusPropertyId), "true");

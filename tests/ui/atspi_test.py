@@ -61,6 +61,17 @@ def click(node):
                     str(box.y + box.height // 2), "click", "1"], check=True)
 
 
+# Opens a menu and clicks its first item, which must be the one named. A click, not the item's
+# action: a dialog's own event loop would hold the action's reply.
+def choose(menu, name):
+    item = children(children(menu)[0])[0]
+    if item.name != name:
+        fail("the first item of the %s menu is %r" % (menu.name, item.name))
+    click(menu)
+    wait_for("the %s menu" % menu.name, lambda: has_state(item, pyatspi.STATE_SHOWING))
+    click(item)
+
+
 def tile_byte(col, row, offset):
     return map_bytes[8 + 23 * ((row - 1) * width + (col - 1)) + offset]
 
@@ -115,13 +126,7 @@ try:
 
     # --- Load through the menu and the open dialog; the status line reads the map's size.
     menus = children(next(c for c in children(window) if c.getRole() == pyatspi.ROLE_MENU_BAR))
-    load = children(children(menus[0])[0])[0]
-    if load.name != "Load Map":
-        fail("the first item of the File menu is %r" % load.name)
-    # A click, not the item's action: the dialog's own event loop would hold the action's reply.
-    click(menus[0])
-    wait_for("the File menu", lambda: has_state(load, pyatspi.STATE_SHOWING))
-    click(load)
+    choose(menus[0], "Load Map")
     wait_for("the open dialog", lambda: any(w.name == "Load Map" for w in children(app)))
     time.sleep(0.3)
     subprocess.run(["xdotool", "type", "--delay", "5", map_file], check=True)
@@ -207,6 +212,24 @@ try:
     key("space")
     changed = table.getAccessibleAt(8, 11)
     wait_for("direction 3 on tile (12, 9)", lambda: changed.name.endswith(", direction 3"))
+
+    # --- A press while the About box waits for an answer does nothing.
+    choose(menus[2], "About")
+    wait_for("the About box", lambda: any(w.name == "About Quarl editor" for w in children(app)))
+    refused = table.getAccessibleAt(7, 12)
+    words = refused.name
+    if not words.startswith("column 13, row 8, height %d," % tile_byte(13, 8, 2)):
+        fail("tile (13, 8) is named %r" % words)
+    refused.queryAction().doAction(0)
+    end = time.monotonic() + 1
+    while time.monotonic() < end:
+        GLib.MainContext.default().iteration(False)
+        time.sleep(0.05)
+    if refused.name != words or has_state(refused, pyatspi.STATE_FOCUSED):
+        fail("a press with the About box open changed tile (13, 8): %r" % refused.name)
+    key("Return")
+    wait_for("the About box to close",
+             lambda: not any(w.name == "About Quarl editor" for w in children(app)))
     print("AT-SPI test passed")
 finally:
     process.terminate()
