@@ -56,20 +56,6 @@ std::int64_t ReadAt(FileIo& io, FileId file, std::uint8_t* data, std::size_t siz
     return static_cast<std::int64_t>(done);
 }
 
-// Writes all size bytes at offset, going on after short writes and interruptions.
-bool WriteAt(FileIo& io, FileId file, const std::uint8_t* data, std::size_t size,
-             std::int64_t offset) {
-    std::size_t done = 0;
-    while (done < size) {
-        const std::int64_t n =
-            io.WriteAt(file, data + done, size - done, offset + static_cast<std::int64_t>(done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 std::int16_t Int16At(const std::uint8_t* bytes) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8)));
 }
@@ -196,16 +182,6 @@ std::optional<std::int64_t> CheckedSize(FileIo& io, const FileHandle& file, cons
     return length;
 }
 
-// The records from first on, up to end, are not the same on disk as in the patched span: those
-// past the end of what was read count as different.
-bool RecordsDiffer(const std::vector<std::uint8_t>& disk, const std::vector<std::uint8_t>& patched,
-                   std::size_t got, std::size_t first, std::size_t end) {
-    if (end > got) return true;
-    return !std::equal(disk.begin() + static_cast<std::ptrdiff_t>(first),
-                       disk.begin() + static_cast<std::ptrdiff_t>(end),
-                       patched.begin() + static_cast<std::ptrdiff_t>(first));
-}
-
 // Patches the records in the file: reads what is on disk now, sets the six bytes of each record
 // and writes back only the runs of records that differ, so that a stop part-way can tear no more
 // than the change. A short file grows as byte-by-byte writes would grow it.
@@ -219,22 +195,24 @@ bool WriteRecords(FileIo& io, const Types& model) {
     std::fill(disk.begin() + got, disk.end(), 0);
     std::vector<std::uint8_t> records = disk;
     PatchRecords(model, records.data());
-    const auto size = records.size();
-    auto recordEnd = [size](std::size_t at) {
-        return std::min(size, at + static_cast<std::size_t>(kRecordSize));
-    };
+    const std::size_t size = records.size();
     const auto read = static_cast<std::size_t>(got);
-    for (std::size_t at = 0; at < size;) {
-        if (!RecordsDiffer(disk, records, read, at, recordEnd(at))) {
-            at = recordEnd(at);
-            continue;
-        }
-        std::size_t end = recordEnd(at);
-        while (end < size && RecordsDiffer(disk, records, read, end, recordEnd(end))) {
-            end = recordEnd(end);
-        }
-        if (!WriteAt(io, file.get(), records.data() + at, end - at,
-                     kHeaderSize + static_cast<std::int64_t>(at))) {
+    constexpr auto kRecord = static_cast<std::size_t>(kRecordSize);
+    // Whether the record at offset at differs from the disk; bytes not read count as differing.
+    auto differs = [&](std::size_t at) {
+        const std::size_t end = std::min(size, at + kRecord);
+        return end > read || !std::equal(disk.begin() + static_cast<std::ptrdiff_t>(at),
+                                         disk.begin() + static_cast<std::ptrdiff_t>(end),
+                                         records.begin() + static_cast<std::ptrdiff_t>(at));
+    };
+    // The record after a run is the same on disk, so the next run starts past it.
+    for (std::size_t at = 0; at < size; at += kRecord) {
+        if (!differs(at)) continue;
+        std::size_t end = at;
+        while (end < size && differs(end)) end += kRecord;
+        end = std::min(end, size);
+        if (!WriteAll(io, file.get(), records.data() + at, end - at,
+                      kHeaderSize + static_cast<std::int64_t>(at))) {
             return false;
         }
         at = end;

@@ -17,6 +17,19 @@ SaveResult FailedAtStep(FailedAt where) {
 
 }  // namespace
 
+bool WriteAll(FileIo& io, FileId file, const std::uint8_t* data, std::size_t size,
+              std::int64_t offset) {
+    std::size_t done = 0;
+    while (done < size) {
+        const std::int64_t n =
+            io.WriteAt(file, data + done, size - done, offset + static_cast<std::int64_t>(done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 Step SaveFile::Begin(const std::string& path) {
     Cancel();
     written_ = true;
@@ -36,15 +49,7 @@ Step SaveFile::Begin(const std::string& path) {
 }
 
 void SaveFile::Write(const std::uint8_t* data, std::size_t size, std::int64_t offset) {
-    std::size_t done = 0;
-    while (written_ && file_ != kNoFile && done < size) {
-        const std::int64_t n =
-            io_.WriteAt(file_, data + done, size - done, offset + static_cast<std::int64_t>(done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) written_ = false;
-        done += n > 0 ? static_cast<std::size_t>(n) : 0;
-    }
-    written_ = written_ && file_ != kNoFile;
+    written_ = written_ && file_ != kNoFile && WriteAll(io_, file_, data, size, offset);
 }
 
 SaveResult SaveFile::Commit() {

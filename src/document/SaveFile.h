@@ -12,6 +12,11 @@
 
 namespace quarl {
 
+// Writes all size bytes at offset, going on after short writes and interruptions; false on an
+// error or a write that writes nothing.
+bool WriteAll(FileIo& io, FileId file, const std::uint8_t* data, std::size_t size,
+              std::int64_t offset);
+
 // Where a replace failed.
 enum class FailedAt : std::uint8_t { Begin, Write, Flush, Replace, FolderFlush };
 
