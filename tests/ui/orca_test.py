@@ -52,8 +52,34 @@ def hear(what, pattern, seconds=20):
     fail("Orca did not say %s (/%s/) after: %s" % (what, pattern, utterances()[heard:]))
 
 
-def key(*names):
-    subprocess.run(["xdotool", "key", "--delay", "60"] + list(names), check=True)
+def keycode(name):
+    from Xlib import XK
+    name = {"alt": "Alt_L", "shift": "Shift_L"}.get(name, name)
+    code = keyboard.keysym_to_keycode(XK.string_to_keysym(name))
+    if not code:
+        fail("no key on the keyboard gives " + name)
+    return code
+
+
+def key(*strokes, held=(), delay=0.06):
+    """Presses each stroke ("Tab", "shift+Tab"), with the keys in held down meanwhile, as the X
+    server's own key codes: forky's xdotool sends Alt with every keypad key of its keymap."""
+    from Xlib import X
+    from Xlib.ext import xtest
+
+    def send(kind, names):
+        for name in names:
+            xtest.fake_input(keyboard, kind, keycode(name))
+            keyboard.sync()
+
+    send(X.KeyPress, held)
+    for stroke in strokes:
+        names = stroke.split("+")
+        send(X.KeyPress, names)
+        time.sleep(delay / 2)
+        send(X.KeyRelease, reversed(names))
+        time.sleep(delay / 2)
+    send(X.KeyRelease, reversed(held))
 
 
 def type_text(text):
@@ -113,6 +139,8 @@ def tile(col, row, offset):
     return map_bytes[8 + 23 * ((row - 1) * WIDTH + (col - 1)) + offset]
 
 
+from Xlib import display as xdisplay
+keyboard = xdisplay.Display()
 openbox = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 # QUARL_ORCA_DEBUG names a file for Orca's own log of what it did and why.
 debug = ["--debug-file", os.environ["QUARL_ORCA_DEBUG"]] if "QUARL_ORCA_DEBUG" in os.environ else []
@@ -139,7 +167,8 @@ def listen(what, pattern, **waits):
 
 
 try:
-    hear("the window", r"Quarl editor frame")
+    # The window by its name: Orca 43 and 48 add its role, "frame", and Orca 51 does not.
+    hear("the window", r"\bQuarl editor\b")
 
     # A text box's text whole, selected as Tab selects it: the value the brush paints.
     tab_to(r"(?i)Edit Value text", "Edit Value")
@@ -213,8 +242,7 @@ try:
     # reads the pointer back before the move has landed.)
     x, y, w, h = cell_extents(2 - 1, 3 - 1)
     on_cell = lambda: x <= pointer()[0] < x + w and y <= pointer()[1] < y + h
-    subprocess.run(["xdotool", "keydown", "Insert", "key", "KP_Divide", "keyup", "Insert"],
-                   check=True)
+    key("KP_Divide", held=["Insert"])
     end = time.monotonic() + 5
     while not on_cell() and time.monotonic() < end:
         time.sleep(0.1)
@@ -231,7 +259,11 @@ try:
         fail("tile (3, 2) holds 77 before it is painted")
     began = time.monotonic()
     key("KP_Subtract")
-    hear("flat review", r"Entering flat review")
+    entered = hear("flat review", r"Entering flat review")
+    # Orca 51 loses a key pressed before it has taken in the cells on show, which it has done
+    # when it says the reviewed word.
+    if not re.search(r"Entering flat review\W*\w", entered):
+        hear("the reviewed word", r"\w", seconds=60)
     key("KP_Divide")
     hear("the painted tile after Orca's click", r"column 3, row 2, height 77, direction 5\b",
          seconds=60)
@@ -239,8 +271,7 @@ try:
     response(silence=1.0)
     key("KP_Right")
     hear("the next word in flat review", r"\w", seconds=60)
-    subprocess.run(["xdotool", "keydown", "Insert", "key", "KP_Divide", "keyup", "Insert"],
-                   check=True)
+    key("KP_Divide", held=["Insert"])
     response(silence=1.0)
     subprocess.run(["xdotool", "mousemove", str(x + w * 5 + w // 2), str(y + h * 3 + h // 2)],
                    check=True)
@@ -277,8 +308,7 @@ try:
     response(silence=1.5)
     said = ""
     for _ in range(3):
-        subprocess.run(["xdotool", "keydown", "Insert", "key", "--delay", "80", "KP_Enter",
-                        "KP_Enter", "keyup", "Insert"], check=True)
+        key("KP_Enter", "KP_Enter", held=["Insert"], delay=0.08)
         said = response(r"Saved map as|Quarl editor", silence=1.0, seconds=10)
         if re.search(r"Saved map as", said):
             break
