@@ -11,7 +11,10 @@ namespace quarl::ui {
 [[nodiscard]] bool FocusOnCellAlone();
 
 // Whether a screen reader hears that a cell's name changed: Qt's UI Automation bridge tells
-// name changes of combo boxes alone, and Orca 43 beside Qt before 6.8 says none.
+// name changes of combo boxes alone; Orca 43 beside Qt before 6.8 says none; Orca 51 beside Qt
+// 6.11 passes over a new name too like the old one, as a cell's is after a stroke or Space.
+// Beside the Qt releases after 6.8 the words are told instead: heard twice where an older Orca
+// goes with them, rather than not at all.
 [[nodiscard]] bool CellNameChangesHeard();
 
 }  // namespace quarl::ui
