@@ -48,17 +48,29 @@ make_qt_mingw() {
     fi
     echo "No prebuilt Qt at $shared: building it from Debian's source"
     install_packages dpkg-dev patch python3
-    if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/; then
-        sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources \
-            >/etc/apt/sources.list.d/quarl-deb-src.sources
-        apt-get update -qq
-    fi
     mkdir -p "$cache/qt-source"
-    (cd "$cache/qt-source" && apt-get source --download-only qt6-base)
+    (cd "$cache/qt-source" && fetch_debian_source qt6-base)
     "$root/scripts/build-qt-mingw" "$qt" "$cache/qt-source"
     local dsc
     dsc=$(basename "$(ls "$cache"/qt-source/qt6-base_*.dsc | tail -1)" .dsc)
     echo "${dsc#qt6-base_}" >"$qt/debian-version"
+}
+
+# Downloads the Debian source of PACKAGE, as this system's release has it, into the current
+# folder. apt reads source lists and keeps its indexes in a folder of its own: the system's apt
+# configuration is not changed.
+fetch_debian_source() {
+    local apt_dir=$cache/apt-source
+    rm -rf "$apt_dir"
+    mkdir -p "$apt_dir/sources.list.d" "$apt_dir/lists/partial" "$apt_dir/archives/partial"
+    apt-get indextargets --format '$(TARGET_OF) $(BASE_URI) $(CODENAME) $(COMPONENT)' |
+        awk '$1 == "deb" { sub("dists/.*", "", $2); print "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] " $2 " " $3 " " $4 }' |
+        sort -u >"$apt_dir/sources.list"
+    local options=(-o Dir::Etc::SourceList="$apt_dir/sources.list"
+        -o Dir::Etc::SourceParts="$apt_dir/sources.list.d" -o Dir::State::Lists="$apt_dir/lists"
+        -o Dir::Cache::Archives="$apt_dir/archives" -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=)
+    apt-get "${options[@]}" update -qq
+    apt-get "${options[@]}" source --download-only "$1"
 }
 
 # Configures BUILD-DIR as a Release build for Windows, with any further cmake options, and
