@@ -147,7 +147,8 @@ Readout MouseMove(EditContext& context, int buttons, double x, double y, const C
     if (model.OnMap(tile.col, tile.row)) ReadTile(model, tile, readout);
     // One stroke per tile entered: a drag within the recorded tile paints nothing.
     if (buttons == kLeftButton && !(tile.col == model.LastTileX && tile.row == model.LastTileY)) {
-        (void)BrushAt(context, tile, controls);
+        const auto written = BrushAt(context, tile, controls);
+        if (written && written->cols * written->rows > 0) readout.Drawn = *written;
     }
     return readout;
 }

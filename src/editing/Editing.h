@@ -46,6 +46,7 @@ struct Readout {
     std::optional<std::string> TxtEdit;
     std::optional<TilePos> Tile;    // the tile the readout now names
     std::optional<Change> Changed;  // what a left press wrote, when it wrote any tile
+    std::optional<TileSpan> Drawn;  // what a drag's stroke wrote, when it wrote any tile
 };
 
 // The map, the picture it is drawn on and the random numbers of deposits.

@@ -34,6 +34,8 @@ void MapArea::Refresh(const PixelRect& rect) {
 void MapArea::ViewChanged() {
     // Another tile may lie under the resting pointer now: its next move is a real one.
     lastMove_ = kNoMove;
+    // The reset below tells every cell afresh.
+    (void)changed_.Take();
     if (!QAccessible::isActive()) return;
     QAccessibleTableModelChangeEvent reset(this, QAccessibleTableModelChangeEvent::ModelReset);
     QAccessible::updateAccessibility(&reset);
@@ -49,15 +51,36 @@ void MapArea::SetCurrentTile(TilePos tile) {
 
 void MapArea::TilesChanged(const TileSpan& tiles) {
     if (!QAccessible::isActive()) return;
-    for (int row = tiles.firstRow; row < tiles.firstRow + tiles.rows; ++row) {
-        for (int col = tiles.firstCol; col < tiles.firstCol + tiles.cols; ++col) {
-            const int cell =
-                CellIndex({static_cast<std::int16_t>(col), static_cast<std::int16_t>(row)});
-            if (cell < 0) continue;
-            QAccessibleEvent name(this, QAccessible::NameChanged);
-            name.setChild(cell);
-            QAccessible::updateAccessibility(&name);
-        }
+    changed_.Add(tiles, TilesOnShow());
+    QueueTellChangedTiles();
+}
+
+void MapArea::AllTilesChanged() {
+    if (!QAccessible::isActive()) return;
+    changed_.AddAll();
+    QueueTellChangedTiles();
+}
+
+void MapArea::QueueTellChangedTiles() {
+    if (tellQueued_ || changed_.IsEmpty()) return;
+    tellQueued_ = true;
+    QMetaObject::invokeMethod(this, &MapArea::TellChangedTiles, Qt::QueuedConnection);
+}
+
+void MapArea::TellChangedTiles() {
+    tellQueued_ = false;
+    // Taken first: a reader may call back, and the view change, while it is told.
+    const ChangedCells::Told told = changed_.Take();
+    if (!QAccessible::isActive()) return;
+    if (told.all) {
+        QAccessibleTableModelChangeEvent reset(this, QAccessibleTableModelChangeEvent::ModelReset);
+        QAccessible::updateAccessibility(&reset);
+        return;
+    }
+    for (const int cell : told.cells) {
+        QAccessibleEvent name(this, QAccessible::NameChanged);
+        name.setChild(cell);
+        QAccessible::updateAccessibility(&name);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "document/Types.h"
+#include "ui/accessible/ChangedCells.h"
 #include "view/Canvas.h"
 #include "view/Viewport.h"
 
@@ -30,8 +31,14 @@ class MapArea final : public QFrame {
     // The map has just got the focus: the wanted tile, when it is on show, becomes the current
     // one, the cell that the screen reader is told has the focus.
     void EnterAt(std::optional<TilePos> wanted);
-    // The words of these tiles changed under the screen reader's eyes.
+    // The words of these tiles changed under the screen reader's eyes: their cells' name changes
+    // are told once this pass of the event loop is done, or at TellChangedTiles.
     void TilesChanged(const TileSpan& tiles);
+    // The words of every tile changed: the reader is told to read the table afresh.
+    void AllTilesChanged();
+    // Tells now the name changes TilesChanged gathered: each cell once, or the table afresh
+    // where they are more than ChangedCells' bound.
+    void TellChangedTiles();
     // A screen reader moved the focus to a tile's cell: what moving the pointer to the middle
     // of the tile's cell does.
     void MoveToTile(TilePos tile);
@@ -73,6 +80,7 @@ class MapArea final : public QFrame {
     [[nodiscard]] std::optional<QPointF> CellMiddle(TilePos tile) const;
     [[nodiscard]] CellGeometry Geometry() const;
     void TellCurrentTile();
+    void QueueTellChangedTiles();
     // Whether a pointer event is at another place than the last move; that place it becomes.
     bool IsNewPosition(const QPointF& position);
 
@@ -84,6 +92,8 @@ class MapArea final : public QFrame {
     // the pointer leaves by moving and when the view changes: the next move is a real one.
     static constexpr QPointF kNoMove{-1, -1};
     QPointF lastMove_ = kNoMove;
+    ChangedCells changed_;  // the cells whose name changes are still to be told
+    bool tellQueued_ = false;
 };
 
 }  // namespace quarl::ui

@@ -186,8 +186,10 @@ void Quarl::SaveMap() {
     ShowFileResult(quarl::SaveMap(model_));
 }
 
+// The picture keeps the old map until a repaint; a screen reader reads the new words at once.
 void Quarl::ClearMap() {
     quarl::ClearMap(model_);
+    BUF->AllTilesChanged();
 }
 
 void Quarl::About() {
@@ -269,10 +271,13 @@ void Quarl::MapMoved(int buttons, double x, double y) {
     BUF->setFocus();
 }
 
+// A drag's strokes are not heard; the cells they wrote are told to the reader's cache.
 void Quarl::MapEntered(int buttons, double x, double y) {
     EditContext context{model_, canvas_, *random_};
-    ShowReadout(MouseMove(context, buttons, x, y, ReadControls()));
+    const Readout readout = MouseMove(context, buttons, x, y, ReadControls());
+    ShowReadout(readout);
     RefreshMap();
+    if (readout.Drawn) BUF->TilesChanged(*readout.Drawn);
 }
 
 void Quarl::MapKey(int key) {
@@ -281,6 +286,7 @@ void Quarl::MapKey(int key) {
     RefreshMap();
     if (!changed) return;
     BUF->TilesChanged({changed->col, changed->row, 1, 1});
+    BUF->TellChangedTiles();
     const QString words = UnheardWords(*changed);
     if (!words.isEmpty()) Announce(BUF, words);
 }
@@ -289,6 +295,7 @@ void Quarl::MapKey(int key) {
 // when that was more than the one. A drag's later strokes are not told one by one.
 void Quarl::TellChange(const Change& change) {
     BUF->TilesChanged(change.written);
+    BUF->TellChangedTiles();
     QStringList said;
     if (const QString words = UnheardWords(change.tile); !words.isEmpty()) said << words;
     const int count = change.written.cols * change.written.rows;

@@ -200,6 +200,12 @@ TEST_F(EditingTest, DragPaintsEachTileEnteredOnce) {
     EXPECT_EQ(entering.TxtValue, "1");
     EXPECT_FALSE(entering.Changed) << "a drag is told by its press alone";
     EXPECT_EQ(model.TypeLayer[At(5, 4)], 9);
+    ASSERT_TRUE(entering.Drawn) << "the tiles a stroke wrote, for a reader's cache";
+    EXPECT_EQ(std::tie(entering.Drawn->firstCol, entering.Drawn->firstRow, entering.Drawn->cols,
+                       entering.Drawn->rows),
+              std::make_tuple(5, 4, 1, 1));
+    EXPECT_FALSE(MoveTo(kLeftButton, 5, 4).Drawn) << "nothing written within the tile";
+    EXPECT_FALSE(MoveTo(0, 6, 4).Drawn) << "no button held";
 
     // Out over the edge and back into the same tile: painted again.
     model.TypeLayer[At(1, 4)] = 1;

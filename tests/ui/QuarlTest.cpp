@@ -15,12 +15,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "WindowSupport.h"
 #include "document/MapFile.h"
 #include "support/MapFiles.h"
 #include "ui/Quarl.h"
 #include "ui/Startup.h"
+#include "ui/accessible/ChangedCells.h"
 #include "ui/accessible/Factory.h"
 #include "view/Colours.h"
 #include "view/Viewport.h"
@@ -419,6 +421,49 @@ TEST_F(QuarlTest, TheMapIsATableForScreenReaders) {
     }
     EXPECT_EQ(cut, 1) << "one cell cut by the window's right edge";
     EXPECT_TRUE(map->tableInterface()->cellAt(0, span.cols - 1)->state().offscreen);
+}
+
+// What a reader's cache is told of the cells a change wrote, in one pass of the event loop: the
+// cells on show among them, each once and in order; the table afresh past the bound.
+TEST(ChangedCellsTest, EachCellOnceAndTheTableAfreshPastTheBound) {
+    const TileSpan shown{11, 21, 600, 20};  // columns 11 to 610, rows 21 to 40
+    const int bound = static_cast<int>(ui::ChangedCells::kBound);
+    const TileSpan wide{11, 21, bound / 2, 1};
+    struct Row {
+        const char* what;
+        std::vector<TileSpan> added;
+        bool all;
+        std::vector<int> cells;
+    };
+    const Row rows[] = {
+        {"nothing", {}, false, {}},
+        {"a 2 x 2 stroke and the next one, overlapping",
+         {{12, 21, 2, 2}, {13, 21, 2, 2}},
+         false,
+         {1, 2, 3, 601, 602, 603}},
+        {"cut at the edges of the tiles on show", {{9, 40, 3, 3}}, false, {19 * 600}},
+        {"off show", {{1, 1, 10, 20}, {611, 21, 5, 5}}, false, {}},
+        {"the same cells again, up to the bound", {wide, wide, wide}, false, {}},
+        {"more distinct cells than the bound", {wide, {11, 22, bound / 2 + 1, 1}}, true, {}},
+        {"one change past the bound", {{11, 21, 30, 18}}, true, {}},
+    };
+    for (const Row& row : rows) {
+        ui::ChangedCells changed;
+        for (const TileSpan& span : row.added) changed.Add(span, shown);
+        const ui::ChangedCells::Told told = changed.Take();
+        EXPECT_EQ(told.all, row.all) << row.what;
+        if (std::string(row.what).starts_with("the same")) {
+            EXPECT_EQ(told.cells.size(), static_cast<std::size_t>(bound / 2)) << row.what;
+        } else {
+            EXPECT_EQ(told.cells, row.cells) << row.what;
+        }
+        EXPECT_TRUE(changed.IsEmpty()) << row.what << ": nothing left once told";
+    }
+    ui::ChangedCells cleared;
+    cleared.Add({12, 21, 2, 2}, shown);
+    cleared.AddAll();
+    cleared.Add({12, 21, 2, 2}, shown);
+    EXPECT_TRUE(cleared.Take().all) << "Clear Map";
 }
 
 // The window opens at its own size where the screen holds it, maximized where it does not.
