@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QComboBox>
 #include <QCursor>
@@ -356,6 +357,21 @@ TEST_F(QuarlTest, TheMapIsATableForScreenReaders) {
         EXPECT_TRUE(text->characterRect(count).isEmpty());
         EXPECT_TRUE(text->characterRect(-1).isEmpty());
     }
+    // The open list keeps the item moved to; closed, it has the choice selected again, and no
+    // item current.
+    auto* sizes = Find<QComboBox>("SIZEBOX");
+    QAbstractItemView* list = sizes->view();
+    sizes->showPopup();
+    list->setCurrentIndex(sizes->model()->index(3, 0));
+    QEvent update(QEvent::UpdateRequest);
+    QCoreApplication::sendEvent(list, &update);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list->currentIndex().row(), 3) << "moved to in the open list";
+    sizes->hidePopup();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(list->currentIndex().isValid());
+    EXPECT_EQ(list->selectionModel()->selectedIndexes(),
+              QModelIndexList{sizes->model()->index(sizes->currentIndex(), 0)});
     // A text box's characters are placed left to right inside the box.
     SetText("TxtEdit", "123");
     QAccessibleTextInterface* edit =
