@@ -187,13 +187,19 @@ void MapArea::enterEvent(QEnterEvent* event) {
 
 // Left by moving, the pointer's next move here is a real one, even to the same pixel; the leave
 // may arrive only once the pointer is back. A menu or window that opens over the resting
-// pointer is no move, nor is its closing.
+// pointer is no move, nor is its closing. Under Wine, a leave that comes once the pointer is
+// back on another tile, after a drag released outside the window, is followed by no enter and
+// no move: the readout follows the pointer there all the same, as the enter would have it.
 void MapArea::leaveEvent(QEvent* event) {
     const QPoint at = mapFromGlobal(QCursor::pos());
     const bool resting =
         lastMove_ == kNoMove ? rect().contains(at) : QLineF(QPointF(at), lastMove_).length() < 1;
     lastMove_ = resting ? QPointF(at) : kNoMove;
     QFrame::leaveEvent(event);
+    if (!resting && contentsRect().contains(at)) {
+        const QPointF back = CanvasPosition(QPointF(at));
+        emit Entered(static_cast<int>(QGuiApplication::mouseButtons()), back.x(), back.y());
+    }
 }
 
 bool MapArea::IsNewPosition(const QPointF& position) {

@@ -264,6 +264,16 @@ TEST_F(QuarlTest, PointerReadoutPickBrushAndSpaceOnTheMapArea) {
     EXPECT_EQ(window->focusWidget(), Find("TxtEdit"));
     Mouse(QEvent::MouseMove, back, Qt::NoButton, Qt::NoButton);
     EXPECT_EQ(window->focusWidget(), Buf());
+    // The leave may come once the pointer is back on another tile, with no enter after it: the
+    // readout follows the pointer there all the same, and the focus stays.
+    Find("TxtEdit")->setFocus();
+    const QPointF late = OnBuf(9 * 8 + 2, 11 * 4 + 3);
+    QCursor::setPos(Buf()->mapToGlobal(late.toPoint()));
+    QEvent lateLeave(QEvent::Leave);
+    QApplication::sendEvent(Buf(), &lateLeave);
+    EXPECT_EQ(std::make_pair(Text("TxtX"), Text("TxtY")),
+              std::make_pair(QString("9"), QString("5")));
+    EXPECT_EQ(window->focusWidget(), Find("TxtEdit"));
 
     Mouse(QEvent::MouseButtonPress, OnBuf(1, 1), Qt::RightButton, Qt::RightButton);
     EXPECT_EQ(Text("TxtEdit"), "3");
