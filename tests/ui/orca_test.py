@@ -15,6 +15,9 @@ import subprocess
 import sys
 import time
 
+from Xlib import X, XK, display as xdisplay
+from Xlib.ext import xtest
+
 editor, work = sys.argv[1], sys.argv[2]
 map_file = os.path.join(work, "landscape.map")
 with open(map_file, "rb") as f:
@@ -53,7 +56,6 @@ def hear(what, pattern, seconds=20):
 
 
 def keycode(name):
-    from Xlib import XK
     name = {"alt": "Alt_L", "shift": "Shift_L"}.get(name, name)
     code = keyboard.keysym_to_keycode(XK.string_to_keysym(name))
     if not code:
@@ -64,9 +66,6 @@ def keycode(name):
 def key(*strokes, held=(), delay=0.06):
     """Presses each stroke ("Tab", "shift+Tab"), with the keys in held down meanwhile, as the X
     server's own key codes: forky's xdotool sends Alt with every keypad key of its keymap."""
-    from Xlib import X
-    from Xlib.ext import xtest
-
     def send(kind, names):
         for name in names:
             xtest.fake_input(keyboard, kind, keycode(name))
@@ -139,7 +138,6 @@ def tile(col, row, offset):
     return map_bytes[8 + 23 * ((row - 1) * WIDTH + (col - 1)) + offset]
 
 
-from Xlib import display as xdisplay
 keyboard = xdisplay.Display()
 openbox = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 # QUARL_ORCA_DEBUG names a file for Orca's own log of what it did and why.
