@@ -206,7 +206,10 @@ TEST_F(SaveFailureTest, AMapAReplaceWouldChangeIsSavedInPlace) {
         bool supported = true;
         for (const auto& [name, value] : c.attributes) {
             if (::setxattr(path.c_str(), name.c_str(), value.data(), value.size(), 0) != 0) {
-                ASSERT_EQ(errno, ENOTSUP) << name;
+                // The superuser of a user namespace (a clean package build) may not set
+                // security attributes either.
+                const bool unprivileged = errno == EPERM && name.starts_with("security.");
+                ASSERT_TRUE(errno == ENOTSUP || unprivileged) << name << ": " << errno;
                 supported = false;
             }
         }
@@ -216,7 +219,7 @@ TEST_F(SaveFailureTest, AMapAReplaceWouldChangeIsSavedInPlace) {
             supported = false;
         }
         if (!supported) {
-            std::printf("skipped, the file system keeps no such attributes: %s\n", c.name);
+            std::printf("skipped, no such attributes can be set here: %s\n", c.name);
             continue;
         }
         ASSERT_EQ(::chown(folder.c_str(), user, group), 0);
