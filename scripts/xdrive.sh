@@ -28,6 +28,13 @@ wait_for() {
 }
 
 start_xvfb() {
+    # An X server started for the test already (xvfb-run, in the package's tests).
+    if [ -n "${QUARL_TEST_DISPLAY:-}" ]; then
+        export DISPLAY=$QUARL_TEST_DISPLAY
+        unset QT_QPA_PLATFORM
+        wait_for "the X server" xdotool getdisplaygeometry
+        return 0
+    fi
     # Xvfb picks a free display itself and writes its number once it accepts clients.
     # -noreset: a server that resets when the last client leaves refuses the next for a moment.
     Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
@@ -57,12 +64,32 @@ click() { xdotool mousemove "$1" "$2" click 1; }
 # the map area's background colour; the client area lies 10 pixels left of it and 90 above.
 start_editor() {
     "$1" >"$work/editor.log" 2>&1 &
-    pids+=($!)
+    editor_pid=$!
+    pids+=("$editor_pid")
     wait_for "the window" xdotool search --onlyvisible --name '^Quarl editor$'
     wait_for "the map area" eval '[ -n "$(find_colour 2B3A55)" ]'
     read -r bx by < <(find_colour 2B3A55)
     cx=$((bx - 10))
     cy=$((by - 90))
+}
+
+# Asks the editor's window to close, as a window manager's close button does (with
+# WM_DELETE_WINDOW), and waits for the editor to end, which it must with status 0.
+close_editor() {
+    # Debian's Python, which python3-xlib is installed for.
+    /usr/bin/python3 - "$(xdotool search --onlyvisible --name '^Quarl editor$' | head -1)" <<'EOF'
+import sys
+from Xlib import X, display, protocol
+screen = display.Display()
+window = screen.create_resource_object("window", int(sys.argv[1]))
+delete = screen.intern_atom("WM_DELETE_WINDOW")
+window.send_event(protocol.event.ClientMessage(
+    window=window, client_type=screen.intern_atom("WM_PROTOCOLS"),
+    data=(32, [delete, X.CurrentTime, 0, 0, 0])), event_mask=X.NoEventMask)
+screen.flush()
+EOF
+    wait_for "the editor to end" bash -c "! kill -0 $editor_pid"
+    wait "$editor_pid" || fail "the editor exited with $?"
 }
 
 status_text() {
