@@ -19,7 +19,7 @@ foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
 endforeach()
 
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION licences RENAME quarl-editor.txt)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION licences
+install(FILES ${PROJECT_SOURCE_DIR}/debian/copyright DESTINATION licences
         RENAME quarl-editor-and-dejavu-fonts.txt)
 # Qt's licence from the host's Qt package, named libqt6core6t64 since Debian 13.
 file(GLOB qt_copyright /usr/share/doc/libqt6core6*/copyright)

@@ -21,7 +21,7 @@ install_packages() {
         "${missing[@]}"
 }
 
-build_packages=(cmake make g++ pkg-config dpkg-dev qt6-base-dev libgl-dev libx11-dev libxcb1-dev libgtest-dev libgmock-dev
+build_packages=(cmake make g++ pkg-config dpkg-dev qt6-base-dev libgl-dev libxcb1-dev libgtest-dev libgmock-dev
                 libbenchmark-dev fonts-dejavu-core librsvg2-bin)
 
 # The project's one version, as CMakeLists.txt gives it.
