@@ -19,10 +19,10 @@ quarl::Types MapOf(std::int16_t width, std::int16_t height) {
     model.MapHeight = height;
     model.TileCount = width * height;
     std::mt19937 random(7);
-    for (auto* layer : {&model.TypeLayer, &model.LightLayer, &model.HeightLayer, &model.DirLayer,
-                        &model.ObjectLayer, &model.UsageLayer}) {
-        layer->resize(static_cast<std::size_t>(model.TileCount) + 1);
-        for (auto& value : *layer) value = static_cast<std::uint8_t>(random());
+    for (const quarl::LayerInfo& layer : quarl::kLayers) {
+        quarl::TileLayer& tiles = model.*layer.Field;
+        tiles.resize(static_cast<std::size_t>(model.TileCount) + 1);
+        for (auto& value : tiles) value = static_cast<std::uint8_t>(random());
     }
     return model;
 }
@@ -48,7 +48,7 @@ void FillWholeCanvas(benchmark::State& state) {
 void Redraw(benchmark::State& state) {
     quarl::Types model =
         MapOf(static_cast<std::int16_t>(state.range(0)), static_cast<std::int16_t>(state.range(1)));
-    model.ViewMode = static_cast<std::int16_t>(state.range(2));
+    model.ViewMode = static_cast<quarl::ViewModeValue>(state.range(2));
     model.Zoom = static_cast<std::int16_t>(state.range(3));
     quarl::Canvas& canvas = SharedCanvas();
     for (auto _ : state) {

@@ -39,27 +39,30 @@ void Check(bool condition) {
 // which is about the editor's code, and would slow every run.
 #define QUARL_NO_COVERAGE __attribute__((no_sanitize("coverage")))
 
-// The six layers in record order, for walking them together.
-std::array<TileLayer*, 6> Layers(Types& m) {
-    return {&m.TypeLayer, &m.LightLayer,  &m.HeightLayer,
-            &m.DirLayer,  &m.ObjectLayer, &m.UsageLayer};
+// The layers, walked together in the order of the table of layers.
+constexpr int kLayerCount = static_cast<int>(quarl::kLayers.size());
+TileLayer& LayerAt(Types& m, int layer) {
+    return m.*quarl::kLayers[static_cast<std::size_t>(layer)].Field;
 }
-constexpr int kRecordByte[6] = {quarl::kTypeByte, quarl::kLightByte,  quarl::kHeightByte,
-                                quarl::kDirByte,  quarl::kObjectByte, quarl::kUsageByte};
-constexpr int kDir = 3, kObject = 4;
+constexpr int IndexOf(TileLayer Types::*field) {
+    int layer = 0;
+    while (quarl::kLayers[static_cast<std::size_t>(layer)].Field != field) ++layer;
+    return layer;
+}
+constexpr int kDir = IndexOf(&Types::DirLayer), kObject = IndexOf(&Types::ObjectLayer);
 const std::string kMapPath = "/maps/session.map";
 
 QUARL_NO_COVERAGE void CheckWhole(Types& m) {
     Check(m.TileCount == m.MapWidth * m.MapHeight);
     if (!m.IsLoaded()) return;
-    for (const TileLayer* layer : Layers(m)) {
-        Check(layer->size() == static_cast<std::size_t>(m.TileCount) + 1);
+    for (int l = 0; l < kLayerCount; ++l) {
+        Check(LayerAt(m, l).size() == static_cast<std::size_t>(m.TileCount) + 1);
     }
 }
 
 // What an event may change: per layer, the tiles it may write.
 struct Allowed {
-    std::array<std::vector<bool>, 6> tiles;
+    std::array<std::vector<bool>, quarl::kLayers.size()> tiles;
     explicit Allowed(const Types& m) {
         for (auto& layer : tiles) layer.assign(static_cast<std::size_t>(m.TileCount) + 1, false);
     }
@@ -79,8 +82,8 @@ class Session {
 
     void Play() {
         while (input_.remaining_bytes() > 0) {
-            std::array<TileLayer, 6> before;
-            for (int l = 0; l < 6; ++l) before[l] = *Layers(model_)[l];
+            std::array<TileLayer, quarl::kLayers.size()> before;
+            for (int l = 0; l < kLayerCount; ++l) before[l] = LayerAt(model_, l);
             Allowed allowed(model_);
             const bool cleared = Event(allowed);
             CheckWhole(model_);
@@ -131,7 +134,8 @@ class Session {
                 break;
             }
             case 4:
-                model_.ViewMode = input_.ConsumeIntegralInRange<std::int16_t>(1, 7);
+                model_.ViewMode =
+                    static_cast<quarl::ViewModeValue>(input_.ConsumeIntegralInRange(1, 7));
                 quarl::RedrawMap(canvas_, model_);
                 break;
             case 5:
@@ -205,11 +209,11 @@ class Session {
         const auto geometry = quarl::CellSize(model_, canvas_.Width(), canvas_.Height());
         const quarl::TilePos tile = quarl::TileAt(model_, geometry, x, y);
         if (drag && tile.col == model_.LastTileX && tile.row == model_.LastTileY) return;
-        const int mode = model_.ViewMode;
-        if (mode == quarl::EditView) {
+        const quarl::ViewModeValue mode = model_.ViewMode;
+        if (mode == quarl::ViewModeValue::EditView) {
             for (int row = tile.row - 1; row <= tile.row + 1; ++row) {
                 for (int col = tile.col - 1; col <= tile.col + 1; ++col) {
-                    for (int layer = 0; layer < 6; ++layer) {
+                    for (int layer = 0; layer < kLayerCount; ++layer) {
                         if (layer == kObject) continue;
                         if (layer == kDir && col == tile.col && row == tile.row) continue;
                         allowed.Allow(model_, layer, col, row);
@@ -221,7 +225,7 @@ class Session {
         const TileLayer* written = model_.LayerOf(mode);
         if (written == nullptr) return;
         int layer = 0;
-        while (Layers(model_)[layer] != written) ++layer;
+        while (&LayerAt(model_, layer) != written) ++layer;
         const int size = controls_.SizeIndex + 1;
         for (int row = tile.row; row < tile.row + size; ++row) {
             for (int col = tile.col; col < tile.col + size; ++col) {
@@ -232,10 +236,10 @@ class Session {
         brushLayer_ = layer;
     }
 
-    QUARL_NO_COVERAGE void CheckChanges(const std::array<TileLayer, 6>& before,
+    QUARL_NO_COVERAGE void CheckChanges(const std::array<TileLayer, quarl::kLayers.size()>& before,
                                         const Allowed& allowed) {
-        for (int l = 0; l < 6; ++l) {
-            const TileLayer& now = *Layers(model_)[l];
+        for (int l = 0; l < kLayerCount; ++l) {
+            const TileLayer& now = LayerAt(model_, l);
             if (now.size() != before[l].size()) continue;  // a new map (never in a session)
             for (std::size_t i = 0; i < now.size(); ++i) {
                 if (now[i] == before[l][i]) continue;
@@ -251,10 +255,8 @@ class Session {
 
     QUARL_NO_COVERAGE void CheckCleared() {
         if (!model_.IsLoaded()) return;
-        const std::uint8_t values[6] = {quarl::kClearType, quarl::kClearLight,  quarl::kClearHeight,
-                                        quarl::kClearDir,  quarl::kClearObject, quarl::kClearUsage};
-        for (int l = 0; l < 6; ++l) {
-            for (const std::uint8_t value : *Layers(model_)[l]) Check(value == values[l]);
+        for (const quarl::LayerInfo& layer : quarl::kLayers) {
+            for (const std::uint8_t value : model_.*layer.Field) Check(value == layer.ClearValue);
         }
     }
 
@@ -322,7 +324,6 @@ QUARL_NO_COVERAGE void CheckSave(Types& model, MemoryFileIo& io,
     } else {
         Check(bytes == loaded);
     }
-    auto layers = Layers(model);
     for (std::size_t k = 0; k < bytes.size(); ++k) {
         const std::uint8_t old = k < loaded.size() ? loaded[k] : 0;
         if (!quarl::testing::IsRecordByte(k, model.TileCount)) {
@@ -330,10 +331,10 @@ QUARL_NO_COVERAGE void CheckSave(Types& model, MemoryFileIo& io,
             continue;
         }
         const std::size_t at = k - 8;
-        const int layer = static_cast<int>(
-            std::find(std::begin(kRecordByte), std::end(kRecordByte), static_cast<int>(at % 23)) -
-            std::begin(kRecordByte));
-        const std::uint8_t now = (*layers[layer])[at / 23];
+        const auto* layer = std::find_if(
+            quarl::kLayers.begin(), quarl::kLayers.end(),
+            [&](const quarl::LayerInfo& l) { return l.RecordByte == static_cast<int>(at % 23); });
+        const std::uint8_t now = (model.*layer->Field)[at / 23];
         Check(saved ? bytes[k] == now : bytes[k] == old || (mixed && bytes[k] == now));
     }
     std::size_t beside = 0;

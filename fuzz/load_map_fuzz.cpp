@@ -20,10 +20,8 @@ void CheckWhole(const quarl::Types& model) {
     Check(model.TileCount >= 0 && model.TileCount <= quarl::kMaxTileCount);
     Check(model.TileCount == model.MapWidth * model.MapHeight);
     const auto entries = static_cast<std::size_t>(model.TileCount) + 1;
-    for (const auto* layer : {&model.TypeLayer, &model.LightLayer, &model.HeightLayer,
-                              &model.DirLayer, &model.ObjectLayer, &model.UsageLayer}) {
-        Check(layer->size() == entries);
-    }
+    for (const quarl::LayerInfo& layer : quarl::kLayers)
+        Check((model.*layer.Field).size() == entries);
 }
 
 }  // namespace
@@ -50,9 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (std::int32_t i = 0; i < model.TileCount; ++i) {
             const std::size_t at = 8 + 23 * static_cast<std::size_t>(i);
             auto byte = [&](std::size_t k) { return at + k < size ? data[at + k] : 0; };
-            Check(model.TypeLayer[i] == byte(0) && model.LightLayer[i] == byte(1));
-            Check(model.HeightLayer[i] == byte(2) && model.DirLayer[i] == byte(3));
-            Check(model.ObjectLayer[i] == byte(5) && model.UsageLayer[i] == byte(6));
+            for (const quarl::LayerInfo& layer : quarl::kLayers) {
+                Check((model.*layer.Field)[i] == byte(static_cast<std::size_t>(layer.RecordByte)));
+            }
         }
     }
     return 0;

@@ -25,12 +25,12 @@ void PutInt16(std::vector<std::uint8_t>& bytes, std::size_t at, std::int16_t val
 void FillLandscape(std::uint8_t* record, int col, int row, std::mt19937& random) {
     const double hill = std::sin(col / 7.0) * std::cos(row / 5.0);
     const auto height = static_cast<int>(60 + 50 * hill);
-    record[0] = static_cast<std::uint8_t>(height > 90 ? 3 : height > 60 ? 2 : 1);  // type
-    record[1] = static_cast<std::uint8_t>(10 + (col + row) % 30);                  // light
-    record[2] = static_cast<std::uint8_t>(height);                                 // height
-    record[3] = static_cast<std::uint8_t>(random() % 8 == 0 ? random() % 4 : 30);  // dir
-    record[5] = 255;                                                               // object
-    record[6] = static_cast<std::uint8_t>(hill > 0.5 ? 0 : 255);                   // usage
+    record[kTypeAt] = static_cast<std::uint8_t>(height > 90 ? 3 : height > 60 ? 2 : 1);
+    record[kLightAt] = static_cast<std::uint8_t>(10 + (col + row) % 30);
+    record[kHeightAt] = static_cast<std::uint8_t>(height);
+    record[kDirAt] = static_cast<std::uint8_t>(random() % 8 == 0 ? random() % 4 : 30);
+    record[kObjectAt] = 255;
+    record[kUsageAt] = static_cast<std::uint8_t>(hill > 0.5 ? 0 : 255);
 }
 
 }  // namespace

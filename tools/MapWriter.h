@@ -16,6 +16,26 @@ enum class Pattern {
     Zero,       // all zero
 };
 
+// The bytes of a tile record as this writer lays them out, and the value of each on a cleared
+// map. They are written down here apart from the editor's own table of layers, so that the
+// tests never check the editor's file code against itself.
+inline constexpr std::size_t kTypeAt = 0;
+inline constexpr std::size_t kLightAt = 1;
+inline constexpr std::size_t kHeightAt = 2;
+inline constexpr std::size_t kDirAt = 3;
+inline constexpr std::size_t kObjectAt = 5;
+inline constexpr std::size_t kUsageAt = 6;
+
+struct RecordField {
+    const char* name;
+    std::size_t at;
+    std::uint8_t cleared;
+};
+inline constexpr RecordField kRecordFields[] = {
+    {"type", kTypeAt, 0},     {"light", kLightAt, 16},    {"height", kHeightAt, 20},
+    {"direction", kDirAt, 0}, {"object", kObjectAt, 255}, {"usage", kUsageAt, 255},
+};
+
 struct MapOptions {
     std::int16_t width = 0;
     std::int16_t height = 0;

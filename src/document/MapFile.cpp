@@ -2,6 +2,7 @@
 #include "document/MapFile.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 #include <cstddef>
@@ -72,7 +73,7 @@ std::optional<std::int32_t> TileCountOf(std::int16_t width, std::int16_t height)
 std::size_t RecordSpan(std::int32_t tileCount) {
     if (tileCount <= 0) return 0;
     return static_cast<std::size_t>(kRecordSize) * static_cast<std::size_t>(tileCount - 1) +
-           kUsageByte + 1;
+           kLastLayerByte + 1;
 }
 
 struct LoadedMap {
@@ -80,39 +81,33 @@ struct LoadedMap {
     std::int16_t height = 0;
     std::int32_t tileCount = 0;
     std::int32_t fileSize = 0;
-    TileLayer type, light, height_, dir, object, usage;
+    std::array<TileLayer, kLayers.size()> layers;  // in the order of kLayers
 };
 
 // Records read per chunk: small enough to stay in the cache between the copy and the decode.
 constexpr std::int32_t kChunkRecords = 2048;
 
+// Every layer of a record in one pass, its bytes at offsets known when compiling. The pointers
+// are const: a byte store may alias anything, and the compiler would otherwise load them again
+// for every byte.
+template <std::size_t... L>
+void DecodeRecords(std::array<TileLayer, kLayers.size()>& layers, const std::uint8_t* record,
+                   std::int32_t first, std::int32_t count, std::index_sequence<L...> /*unused*/) {
+    const std::array<std::uint8_t*, kLayers.size()> tiles = {(layers[L].data() + first)...};
+    for (std::int32_t i = 0; i < count; ++i, record += kRecordSize) {
+        ((tiles[L][i] = record[kLayers[L].RecordByte]), ...);
+    }
+}
+
 void DecodeRecords(LoadedMap& map, const std::uint8_t* record, std::int32_t first,
                    std::int32_t count) {
-    // Local pointers: a byte store may alias the vectors' own pointers, which the compiler
-    // would otherwise load again for every byte.
-    std::uint8_t* type = map.type.data() + first;
-    std::uint8_t* light = map.light.data() + first;
-    std::uint8_t* height = map.height_.data() + first;
-    std::uint8_t* dir = map.dir.data() + first;
-    std::uint8_t* object = map.object.data() + first;
-    std::uint8_t* usage = map.usage.data() + first;
-    for (std::int32_t i = 0; i < count; ++i, record += kRecordSize) {
-        type[i] = record[kTypeByte];
-        light[i] = record[kLightByte];
-        height[i] = record[kHeightByte];
-        dir[i] = record[kDirByte];
-        object[i] = record[kObjectByte];
-        usage[i] = record[kUsageByte];
-    }
+    DecodeRecords(map.layers, record, first, count, std::make_index_sequence<kLayers.size()>());
 }
 
 // Reads the records into fresh layers; bytes past the end of the file read as 0.
 bool ReadLayers(FileIo& io, FileId file, LoadedMap& map) {
     const auto entries = static_cast<std::size_t>(map.tileCount) + 1;
-    for (TileLayer* layer :
-         {&map.type, &map.height_, &map.object, &map.usage, &map.dir, &map.light}) {
-        layer->assign(entries, 0);
-    }
+    for (TileLayer& layer : map.layers) layer.assign(entries, 0);
     std::vector<std::uint8_t> chunk(static_cast<std::size_t>(kChunkRecords) * kRecordSize);
     for (std::int32_t first = 0; first < map.tileCount; first += kChunkRecords) {
         const std::int32_t count = std::min(kChunkRecords, map.tileCount - first);
@@ -152,21 +147,18 @@ std::optional<LoadedMap> ReadMapFile(FileIo& io, const std::string& path) {
     return map;
 }
 
-void PatchRecords(const Types& model, std::uint8_t* record) {
-    const std::uint8_t* type = model.TypeLayer.data();
-    const std::uint8_t* light = model.LightLayer.data();
-    const std::uint8_t* height = model.HeightLayer.data();
-    const std::uint8_t* dir = model.DirLayer.data();
-    const std::uint8_t* object = model.ObjectLayer.data();
-    const std::uint8_t* usage = model.UsageLayer.data();
+// As DecodeRecords, the other way.
+template <std::size_t... L>
+void PatchRecords(const Types& model, std::uint8_t* record, std::index_sequence<L...> /*unused*/) {
+    const std::array<const std::uint8_t*, kLayers.size()> tiles = {
+        (model.*kLayers[L].Field).data()...};
     for (std::int32_t i = 0; i < model.TileCount; ++i, record += kRecordSize) {
-        record[kTypeByte] = type[i];
-        record[kLightByte] = light[i];
-        record[kHeightByte] = height[i];
-        record[kDirByte] = dir[i];
-        record[kObjectByte] = object[i];
-        record[kUsageByte] = usage[i];
+        ((record[kLayers[L].RecordByte] = tiles[L][i]), ...);
     }
+}
+
+void PatchRecords(const Types& model, std::uint8_t* record) {
+    PatchRecords(model, record, std::make_index_sequence<kLayers.size()>());
 }
 
 // The map's size on disk when the open file is still the map the model was read from. A file
@@ -320,12 +312,9 @@ FileCommandResult LoadMap(Types& model, const std::string& path, const std::stri
     model.MapWidth = map->width;
     model.MapHeight = map->height;
     model.TileCount = map->tileCount;
-    model.TypeLayer = std::move(map->type);
-    model.LightLayer = std::move(map->light);
-    model.HeightLayer = std::move(map->height_);
-    model.DirLayer = std::move(map->dir);
-    model.ObjectLayer = std::move(map->object);
-    model.UsageLayer = std::move(map->usage);
+    for (std::size_t l = 0; l < kLayers.size(); ++l) {
+        model.*kLayers[l].Field = std::move(map->layers[l]);
+    }
 
     std::string status = "Filesize: " + std::to_string(model.FileSize) +
                          "  Mapsize: " + std::to_string(model.MapWidth) + " X " +
@@ -337,7 +326,10 @@ FileCommandResult SaveMap(Types& model, FileIo& io) {
     if (model.FileName.empty()) return {};
 
     const auto count = TileCountOf(model.MapWidth, model.MapHeight);
-    if (!count || model.TypeLayer.size() != static_cast<std::size_t>(*count) + 1) {
+    const auto holdsMap = [&](const LayerInfo& layer) {
+        return (model.*layer.Field).size() == static_cast<std::size_t>(*count) + 1;
+    };
+    if (!count || !std::all_of(kLayers.begin(), kLayers.end(), holdsMap)) {
         return {std::nullopt, kSaveError, ModeButtons::Keep};
     }
     model.TileCount = *count;
@@ -351,12 +343,10 @@ FileCommandResult SaveMap(Types& model, FileIo& io) {
 
 void ClearMap(Types& model) {
     if (model.MapWidth < 1 || model.TileCount < 0) return;
-    std::fill(model.DirLayer.begin(), model.DirLayer.end(), kClearDir);
-    std::fill(model.TypeLayer.begin(), model.TypeLayer.end(), kClearType);
-    std::fill(model.LightLayer.begin(), model.LightLayer.end(), kClearLight);
-    std::fill(model.HeightLayer.begin(), model.HeightLayer.end(), kClearHeight);
-    std::fill(model.ObjectLayer.begin(), model.ObjectLayer.end(), kClearObject);
-    std::fill(model.UsageLayer.begin(), model.UsageLayer.end(), kClearUsage);
+    for (const LayerInfo& layer : kLayers) {
+        TileLayer& tiles = model.*layer.Field;
+        std::fill(tiles.begin(), tiles.end(), layer.ClearValue);
+    }
 }
 
 }  // namespace quarl

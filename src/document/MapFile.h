@@ -2,6 +2,7 @@
 // The map file: load, save, clear.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,13 +28,13 @@ inline constexpr const char* kSaveError = "Error saving map";
 inline constexpr std::int32_t kHeaderSize = 8;
 inline constexpr std::int32_t kRecordSize = 23;
 
-// Byte offsets of the six bytes of a tile record that the editor reads and writes.
-inline constexpr int kTypeByte = 0;
-inline constexpr int kLightByte = 1;
-inline constexpr int kHeightByte = 2;
-inline constexpr int kDirByte = 3;
-inline constexpr int kObjectByte = 5;
-inline constexpr int kUsageByte = 6;
+// The last byte of a record that the editor reads and writes; the layers say which.
+inline constexpr int kLastLayerByte = [] {
+    int last = 0;
+    for (const LayerInfo& layer : kLayers) last = std::max(last, layer.RecordByte);
+    return last;
+}();
+static_assert(kLastLayerByte < kRecordSize, "every layer's byte lies inside the record");
 
 // Loads the file at path, titled title (its name without folders). An empty path is a
 // cancelled dialog and changes nothing. A failed load leaves the model as it was.

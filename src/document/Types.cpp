@@ -1,41 +1,27 @@
 // SPDX-License-Identifier: MIT
 #include "document/Types.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace quarl {
 
-namespace {
-
-template <typename Model>
-auto* LayerOfMode(Model& model, int viewMode) {
-    switch (viewMode) {
-        case DrawType:
-        case EditView:
-            return &model.TypeLayer;
-        case DrawHeight:
-            return &model.HeightLayer;
-        case DrawObjects:
-            return &model.ObjectLayer;
-        case DrawUsage:
-            return &model.UsageLayer;
-        case DrawDir:
-            return &model.DirLayer;
-        case DrawLight:
-            return &model.LightLayer;
-        default:
-            return static_cast<decltype(&model.TypeLayer)>(nullptr);
-    }
+const LayerInfo* LayerRowOf(ViewModeValue viewMode) {
+    if (viewMode == ViewModeValue::EditView) viewMode = ViewModeValue::DrawType;
+    const auto* row =
+        std::find_if(kLayers.begin(), kLayers.end(),
+                     [viewMode](const LayerInfo& layer) { return layer.Mode == viewMode; });
+    return row == kLayers.end() ? nullptr : row;
 }
 
-}  // namespace
-
-TileLayer* Types::LayerOf(int viewMode) {
-    return LayerOfMode(*this, viewMode);
+TileLayer* Types::LayerOf(ViewModeValue viewMode) {
+    const LayerInfo* row = LayerRowOf(viewMode);
+    return row == nullptr ? nullptr : &(this->*row->Field);
 }
 
-const TileLayer* Types::LayerOf(int viewMode) const {
-    return LayerOfMode(*this, viewMode);
+const TileLayer* Types::LayerOf(ViewModeValue viewMode) const {
+    const LayerInfo* row = LayerRowOf(viewMode);
+    return row == nullptr ? nullptr : &(this->*row->Field);
 }
 
 void StartUp(Types& model) {

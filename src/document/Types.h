@@ -12,9 +12,10 @@ namespace quarl {
 // One byte per tile, plus the spare entry past the last tile.
 using TileLayer = std::vector<std::uint8_t>;
 
-// View modes as the mode buttons set them; 0 means no button was pressed yet.
-enum ViewModeValue : std::int16_t {
-    NoViewMode = 0,
+// View modes as the mode buttons set them; None means no button was pressed yet. A value past
+// DrawLight is no mode: it shows no cells.
+enum class ViewModeValue : std::int16_t {
+    None = 0,
     DrawType = 1,
     DrawHeight = 2,
     DrawObjects = 3,
@@ -47,14 +48,6 @@ inline constexpr std::array<Ore, 2> kOres = {{
 static_assert(kOres.size() <= kEditTileCount, "the resource table holds every ore");
 inline constexpr std::int32_t kMaxTileCount = 32767;
 
-// Clear Map values, also the layer order of a tile record.
-inline constexpr std::uint8_t kClearType = 0;
-inline constexpr std::uint8_t kClearLight = 16;
-inline constexpr std::uint8_t kClearHeight = 20;
-inline constexpr std::uint8_t kClearDir = 0;
-inline constexpr std::uint8_t kClearObject = 255;
-inline constexpr std::uint8_t kClearUsage = 255;
-
 struct TilePos {
     std::int16_t col = 0;
     std::int16_t row = 0;
@@ -85,7 +78,7 @@ struct Types {
     std::string FileTitle;
     std::string FileName;
     std::int32_t TileCount = 0;
-    std::int16_t ViewMode = NoViewMode;
+    ViewModeValue ViewMode = ViewModeValue::None;
     std::int16_t LastTileX = 0;
     std::int16_t LastTileY = 0;
 
@@ -101,11 +94,36 @@ struct Types {
     }
 
     // The layer that a view mode shows and paints; nullptr for a mode without one.
-    [[nodiscard]] TileLayer* LayerOf(int viewMode);
-    [[nodiscard]] const TileLayer* LayerOf(int viewMode) const;
+    [[nodiscard]] TileLayer* LayerOf(ViewModeValue viewMode);
+    [[nodiscard]] const TileLayer* LayerOf(ViewModeValue viewMode) const;
 
     friend bool operator==(const Types&, const Types&) = default;
 };
+
+// A layer of the map: the model's field that holds it, the byte of the tile record that it
+// mirrors, the value that Clear Map writes, the view mode that shows and paints it, and the
+// word for its value in a tile's description (none for the direction, which every description
+// tells). A new attribute of a tile is one more row here, a field above, a colour rule and a
+// mode button.
+struct LayerInfo {
+    TileLayer Types::*Field;
+    int RecordByte;
+    std::uint8_t ClearValue;
+    ViewModeValue Mode;
+    const char* Word;
+};
+inline constexpr std::array<LayerInfo, 6> kLayers = {{
+    {&Types::TypeLayer, 0, 0, ViewModeValue::DrawType, "type"},
+    {&Types::LightLayer, 1, 16, ViewModeValue::DrawLight, "light"},
+    {&Types::HeightLayer, 2, 20, ViewModeValue::DrawHeight, "height"},
+    {&Types::DirLayer, 3, 0, ViewModeValue::DrawDir, nullptr},
+    {&Types::ObjectLayer, 5, 255, ViewModeValue::DrawObjects, "object"},
+    {&Types::UsageLayer, 6, 255, ViewModeValue::DrawUsage, "usage"},
+}};
+
+// The row of the layer that a view mode shows; nullptr for a mode without one. Edit View shows
+// the terrain type.
+[[nodiscard]] const LayerInfo* LayerRowOf(ViewModeValue viewMode);
 
 // The start-up values of the view state and the resource table.
 void StartUp(Types& model);

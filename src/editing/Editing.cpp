@@ -26,8 +26,8 @@ std::optional<std::string> LayerText(const Types& model, TilePos tile) {
     return std::to_string((*layer)[static_cast<std::size_t>(model.TileIndex(tile.col, tile.row))]);
 }
 
-bool WritesLayer(int viewMode) {
-    return viewMode >= DrawType && viewMode <= DrawLight && viewMode != EditView;
+bool WritesLayer(ViewModeValue viewMode) {
+    return viewMode != ViewModeValue::EditView && LayerRowOf(viewMode) != nullptr;
 }
 
 // The mode pass of a layer-writing mode: value v over the footprint, row by row, leaving
@@ -81,7 +81,7 @@ std::optional<TileSpan> Stroke(EditContext& context, TilePos tile, const Control
         if (!v) return std::nullopt;  // not a value: the whole stroke does nothing
         PaintFootprint(context, tile, size, *v);
         written = SquareOnMap(model, tile.col, tile.row, size);
-    } else if (model.ViewMode == EditView) {
+    } else if (model.ViewMode == ViewModeValue::EditView) {
         if (controls.EditIndex >= 0 && controls.EditIndex < kEditTileCount) {
             PlaceResource(model, context.canvas, context.random, tile.col, tile.row,
                           model.EditTileTable[static_cast<std::size_t>(controls.EditIndex)]);
@@ -177,43 +177,34 @@ std::optional<TilePos> KeyDown(EditContext& context, int key, const Controls& co
 
 namespace {
 
-struct ViewWords {
-    const char* layer;  // the layer's value in a tile's description; nullptr for none
-    const char* view;
+// What the map area shows in each view mode, in the order of their values.
+constexpr std::array<const char*, 8> kViewWords = {
+    "No view chosen yet: press a Draw button",
+    "Draw Type: terrain type",
+    "Draw Height: height",
+    "Draw Objects: objects",
+    "Draw Usage: usage",
+    "Draw Dir: direction",
+    "Edit View: terrain type, the left button places ore",
+    "Draw Light: light",
 };
-
-constexpr std::array<ViewWords, DrawLight + 1> kViewWords = {{
-    {nullptr, "No view chosen yet: press a Draw button"},
-    {"type", "Draw Type: terrain type"},
-    {"height", "Draw Height: height"},
-    {"object", "Draw Objects: objects"},
-    {"usage", "Draw Usage: usage"},
-    {nullptr, "Draw Dir: direction"},
-    {"type", "Edit View: terrain type, the left button places ore"},
-    {"light", "Draw Light: light"},
-}};
-
-const ViewWords* WordsOf(int viewMode) {
-    if (viewMode < 0 || viewMode > DrawLight) return nullptr;
-    return &kViewWords[static_cast<std::size_t>(viewMode)];
-}
 
 }  // namespace
 
 std::string DescribeTile(const Types& model, int col, int row) {
     const auto index = static_cast<std::size_t>(model.TileIndex(col, row));
     std::string text = "column " + std::to_string(col) + ", row " + std::to_string(row);
-    const ViewWords* words = WordsOf(model.ViewMode);
-    const TileLayer* layer = model.LayerOf(model.ViewMode);
-    if (words != nullptr && words->layer != nullptr && layer != nullptr) {
-        text += std::string(", ") + words->layer + " " + std::to_string((*layer)[index]);
+    const LayerInfo* layer = LayerRowOf(model.ViewMode);
+    if (layer != nullptr && layer->Word != nullptr) {
+        text +=
+            std::string(", ") + layer->Word + " " + std::to_string((model.*layer->Field)[index]);
     }
     return text + ", direction " + std::to_string(model.DirLayer[index]);
 }
 
-std::string DescribeView(int viewMode) {
-    const ViewWords* words = WordsOf(viewMode);
-    return words != nullptr ? words->view : "";
+std::string DescribeView(ViewModeValue viewMode) {
+    const auto value = static_cast<std::size_t>(viewMode);
+    return value < kViewWords.size() ? kViewWords[value] : "";
 }
 
 }  // namespace quarl

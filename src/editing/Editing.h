@@ -80,6 +80,6 @@ std::optional<TilePos> KeyDown(EditContext& context, int key, const Controls& co
 [[nodiscard]] std::string DescribeTile(const Types& model, int col, int row);
 
 // What the map area shows in a view mode, in words.
-[[nodiscard]] std::string DescribeView(int viewMode);
+[[nodiscard]] std::string DescribeView(ViewModeValue viewMode);
 
 }  // namespace quarl

@@ -142,7 +142,8 @@ class Deposit {
 
 void FillTypeCell(Canvas& canvas, const Types& model, CellGeometry geometry, int col, int row) {
     const std::uint8_t type = model.TypeLayer[static_cast<std::size_t>(model.TileIndex(col, row))];
-    FillCell(canvas, CellRect(model, geometry, col, row), *CellColour(EditView, type));
+    FillCell(canvas, CellRect(model, geometry, col, row),
+             *CellColour(ViewModeValue::EditView, type));
 }
 
 }  // namespace

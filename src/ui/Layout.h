@@ -58,19 +58,25 @@ struct ModeButtonLayout {
     int left;
     int top;
     int width;
-    int viewMode;
+    ViewModeValue viewMode;
     const char* tip;
 };
 
 inline constexpr ModeButtonLayout kModeButtons[] = {
-    {"CmdDrawType", "Draw Type", 0, 360, 615, DrawType, "Show and paint the terrain type"},
-    {"CmdDrawHeight", "Draw Height", 600, 360, 615, DrawHeight, "Show and paint the height"},
-    {"CmdDrawObject", "Draw Objects", 1200, 360, 615, DrawObjects, "Show and paint the objects"},
-    {"CmdDrawUsable", "Draw Usage", 1800, 360, 615, DrawUsage, "Show and paint the usage"},
-    {"CmdDrawDir", "Draw Dir", 2400, 360, 615, DrawDir, "Show and paint the directions"},
-    {"CmdEditView", "Edit View", 9480, 360, 1215, EditView,
+    {"CmdDrawType", "Draw Type", 0, 360, 615, ViewModeValue::DrawType,
+     "Show and paint the terrain type"},
+    {"CmdDrawHeight", "Draw Height", 600, 360, 615, ViewModeValue::DrawHeight,
+     "Show and paint the height"},
+    {"CmdDrawObject", "Draw Objects", 1200, 360, 615, ViewModeValue::DrawObjects,
+     "Show and paint the objects"},
+    {"CmdDrawUsable", "Draw Usage", 1800, 360, 615, ViewModeValue::DrawUsage,
+     "Show and paint the usage"},
+    {"CmdDrawDir", "Draw Dir", 2400, 360, 615, ViewModeValue::DrawDir,
+     "Show and paint the directions"},
+    {"CmdEditView", "Edit View", 9480, 360, 1215, ViewModeValue::EditView,
      "Show the terrain type and place ore deposits with the left button"},
-    {"CmdDrawLight", "Draw Light", 0, 840, 615, DrawLight, "Show and paint the light"},
+    {"CmdDrawLight", "Draw Light", 0, 840, 615, ViewModeValue::DrawLight,
+     "Show and paint the light"},
 };
 
 }  // namespace quarl::ui

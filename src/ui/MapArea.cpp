@@ -11,9 +11,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "editing/Editing.h"
 #include "ui/accessible/Bridges.h"
 
 namespace quarl::ui {
+
+// The map area hands Qt's own numbers of the buttons and the key to the editing commands.
+static_assert(kLeftButton == Qt::LeftButton && kRightButton == Qt::RightButton);
+static_assert(kSpaceKey == Qt::Key_Space);
 
 MapArea::MapArea(const Canvas& canvas, const Types& model, QWidget* parent)
     : QFrame(parent), canvas_(canvas), model_(model) {

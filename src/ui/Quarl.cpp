@@ -71,7 +71,7 @@ void Quarl::BuildControls(QWidget* client) {
         const auto& layout = kModeButtons[i];
         auto* button = Place(new CaptionButton(QString::fromLatin1(layout.caption), client),
                              layout.name, layout.left, layout.top, layout.width, 495);
-        if (layout.viewMode != EditView) button->setFont(SerifFont(6.75));
+        if (layout.viewMode != ViewModeValue::EditView) button->setFont(SerifFont(6.75));
         Describe(button, layout.caption, layout.tip);
         button->setEnabled(false);
         connect(button, &QPushButton::clicked, this,
@@ -210,8 +210,8 @@ void Quarl::About() {
             .arg(QStringLiteral(QUARL_VERSION)));
 }
 
-void Quarl::ModeButton(int viewMode) {
-    model_.ViewMode = static_cast<std::int16_t>(viewMode);
+void Quarl::ModeButton(ViewModeValue viewMode) {
+    model_.ViewMode = viewMode;
     RepaintMap();
 }
 

@@ -49,7 +49,7 @@ class Quarl final : public QMainWindow {
     void BuildControls(QWidget* client);
     void BuildMenus();
     void SetModeButtonsEnabled(bool enabled);
-    void ModeButton(int viewMode);
+    void ModeButton(ViewModeValue viewMode);
     void ViewButton(bool (*action)(Types&));
     void RepaintMap();
     void ShowFileResult(const FileCommandResult& result);

@@ -20,18 +20,18 @@ Colour DirColour(std::uint8_t direction) {
     }
 }
 
-std::optional<Colour> CellColour(int viewMode, std::uint8_t value) {
+std::optional<Colour> CellColour(ViewModeValue viewMode, std::uint8_t value) {
     switch (viewMode) {
-        case DrawType:
-        case DrawObjects:
-        case DrawUsage:
-        case EditView:
+        case ViewModeValue::DrawType:
+        case ViewModeValue::DrawObjects:
+        case ViewModeValue::DrawUsage:
+        case ViewModeValue::EditView:
             return Colour{value} * 100;  // red and green from the product, never blue
-        case DrawHeight:
+        case ViewModeValue::DrawHeight:
             return Rgb(value, value, value);
-        case DrawDir:
+        case ViewModeValue::DrawDir:
             return DirColour(value);
-        case DrawLight:
+        case ViewModeValue::DrawLight:
             return Rgb(6 * value, 6 * value, 6 * value);
         default:
             return std::nullopt;

@@ -21,7 +21,7 @@ namespace quarl {
 [[nodiscard]] Colour DirColour(std::uint8_t direction);
 
 // The colour of a cell showing value in a view mode; nothing for a mode without cells.
-[[nodiscard]] std::optional<Colour> CellColour(int viewMode, std::uint8_t value);
+[[nodiscard]] std::optional<Colour> CellColour(ViewModeValue viewMode, std::uint8_t value);
 
 // The cell colour of the tile at index in the current view mode.
 [[nodiscard]] std::optional<Colour> CellColourAt(const Types& model, std::int32_t index);

@@ -21,7 +21,7 @@ PixelTable DirPixels() {
     return table;
 }
 
-PixelTable CellPixels(int viewMode) {
+PixelTable CellPixels(ViewModeValue viewMode) {
     PixelTable table{};
     for (int v = 0; v < 256; ++v) {
         table[v] = ToPixel(CellColour(viewMode, static_cast<std::uint8_t>(v)).value_or(0));

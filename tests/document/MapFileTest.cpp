@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <iterator>
 #include <random>
+#include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -26,9 +28,6 @@ using mapgen::ReadBytes;
 using testing::LoadOrFail;
 using testing::TempDir;
 using testing::WriteMapFile;
-
-constexpr int kInterpreted[] = {kTypeByte, kLightByte,  kHeightByte,
-                                kDirByte,  kObjectByte, kUsageByte};
 
 // The real file, said to be 2 GiB long: more than the 32-bit file size holds.
 class TwoGiBFileIo final : public SystemFileIo {
@@ -59,6 +58,32 @@ class MapFileTest : public ::testing::Test {
     TempDir dir;
 };
 
+// The editor's table of layers against the test writer's own layout of a record: every layer
+// sits at the writer's byte and clears to the writer's value, each writer field exactly once.
+TEST(LayerTableTest, EveryLayerIsWhereTheWriterPutsIt) {
+    const std::pair<TileLayer Types::*, std::string_view> names[] = {
+        {&Types::TypeLayer, "type"},     {&Types::LightLayer, "light"},
+        {&Types::HeightLayer, "height"}, {&Types::DirLayer, "direction"},
+        {&Types::ObjectLayer, "object"}, {&Types::UsageLayer, "usage"},
+    };
+    ASSERT_EQ(kLayers.size(), std::size(mapgen::kRecordFields));
+    std::set<std::string_view> seen;
+    for (const LayerInfo& layer : kLayers) {
+        const auto* name =
+            std::find_if(std::begin(names), std::end(names),
+                         [&layer](const auto& entry) { return entry.first == layer.Field; });
+        ASSERT_NE(name, std::end(names)) << "a layer the test does not know: name it here";
+        const auto* field =
+            std::find_if(std::begin(mapgen::kRecordFields), std::end(mapgen::kRecordFields),
+                         [name](const mapgen::RecordField& f) { return f.name == name->second; });
+        ASSERT_NE(field, std::end(mapgen::kRecordFields)) << name->second;
+        EXPECT_EQ(static_cast<std::size_t>(layer.RecordByte), field->at) << name->second;
+        EXPECT_EQ(layer.ClearValue, field->cleared) << name->second;
+        seen.insert(name->second);
+    }
+    EXPECT_EQ(seen.size(), kLayers.size());
+}
+
 TEST_F(MapFileTest, LoadsSmallMapAndReportsSizes) {
     const auto path = WriteMapFile(dir, "small.map", MakeMap({.width = 2, .height = 3}));
     const auto bytes = ReadBytes(path);
@@ -82,21 +107,20 @@ TEST_F(MapFileTest, LoadsSmallMapAndReportsSizes) {
     EXPECT_EQ(model.DirLayer[i], bytes[34]);
     EXPECT_EQ(model.ObjectLayer[i], bytes[36]);
     EXPECT_EQ(model.UsageLayer[i], bytes[37]);
-    for (const TileLayer* layer : {&model.TypeLayer, &model.LightLayer, &model.HeightLayer,
-                                   &model.DirLayer, &model.ObjectLayer, &model.UsageLayer}) {
-        ASSERT_EQ(layer->size(), 7u);
-        EXPECT_EQ(layer->back(), 0) << "the spare entry is never loaded";
+    for (const LayerInfo& layer : kLayers) {
+        ASSERT_EQ((model.*layer.Field).size(), 7u);
+        EXPECT_EQ((model.*layer.Field).back(), 0) << "the spare entry is never loaded";
     }
 }
 
 TEST_F(MapFileTest, LoadKeepsViewState) {
     LoadOrFail(model, WriteMapFile(dir, "a.map", MakeMap({.width = 40, .height = 30})));
-    model.ViewMode = DrawLight;
+    model.ViewMode = ViewModeValue::DrawLight;
     model.Zoom = 4;
     model.ScrollX = 21;
     model.ScrollY = 41;
     LoadOrFail(model, WriteMapFile(dir, "b.map", MakeMap({.width = 3, .height = 3})));
-    EXPECT_EQ(model.ViewMode, DrawLight);
+    EXPECT_EQ(model.ViewMode, ViewModeValue::DrawLight);
     EXPECT_EQ(model.Zoom, 4);
     EXPECT_EQ(model.ScrollX, 21);
     EXPECT_EQ(model.ScrollY, 41);
@@ -110,12 +134,9 @@ TEST_F(MapFileTest, EveryTileComesFromItsRecord) {
         LoadOrFail(model, WriteMapFile(dir, "all.map", bytes));
         for (std::int32_t i = 0; i < model.TileCount; ++i) {
             const std::uint8_t* record = &bytes[kHeaderSize + kRecordSize * i];
-            ASSERT_EQ(model.TypeLayer[i], record[kTypeByte]) << i;
-            ASSERT_EQ(model.LightLayer[i], record[kLightByte]) << i;
-            ASSERT_EQ(model.HeightLayer[i], record[kHeightByte]) << i;
-            ASSERT_EQ(model.DirLayer[i], record[kDirByte]) << i;
-            ASSERT_EQ(model.ObjectLayer[i], record[kObjectByte]) << i;
-            ASSERT_EQ(model.UsageLayer[i], record[kUsageByte]) << i;
+            for (const LayerInfo& layer : kLayers) {
+                ASSERT_EQ((model.*layer.Field)[i], record[layer.RecordByte]) << i;
+            }
         }
     }
 }
@@ -144,7 +165,7 @@ TEST_F(MapFileTest, EmptyMapOfZeroRowsLoads) {
     EXPECT_EQ(model.TypeLayer.size(), 1u);
     EXPECT_EQ(SaveMap(model).status, "Saved map as: flat.map");
     ClearMap(model);
-    EXPECT_EQ(model.LightLayer, TileLayer{kClearLight});
+    EXPECT_EQ(model.LightLayer, TileLayer{16});
 }
 
 TEST_F(MapFileTest, EveryFailedLoadLeavesThePreviousMap) {
@@ -191,7 +212,7 @@ TEST_F(MapFileTest, EveryFailedLoadLeavesThePreviousMap) {
 
     // Save still goes into the file the map came from, and a good load works again.
     EXPECT_EQ(SaveMap(model).status, "Saved map as: good.map");
-    EXPECT_EQ(ReadBytes(good)[kHeaderSize + 5 * kRecordSize + kTypeByte], 99);
+    EXPECT_EQ(ReadBytes(good)[kHeaderSize + 5 * kRecordSize], 99);  // the type
     LoadOrFail(model, WriteMapFile(dir, "next.map", MakeMap({.width = 6, .height = 2})));
     EXPECT_EQ(model.TileCount, 12);
 }
@@ -207,7 +228,7 @@ TEST_F(MapFileTest, CancelledDialogKeepsTheFile) {
 
     model.HeightLayer[0] = 201;
     EXPECT_EQ(SaveMap(model).status, "Saved map as: keep.map");
-    EXPECT_EQ(ReadBytes(path)[kHeaderSize + kHeightByte], 201);
+    EXPECT_EQ(ReadBytes(path)[kHeaderSize + 2], 201);  // the height
 }
 
 TEST_F(MapFileTest, NothingHappensBeforeTheFirstLoad) {
@@ -240,13 +261,12 @@ TEST_F(MapFileTest, ChangedTilesChangeTheirBytesOnly) {
         const auto path = WriteMapFile(dir, "one.map", bytes);
         LoadOrFail(model, path);
         const auto i = model.TileIndex(r.col, r.row);
-        TileLayer* layers[] = {&model.TypeLayer, &model.LightLayer,  &model.HeightLayer,
-                               &model.DirLayer,  &model.ObjectLayer, &model.UsageLayer};
         std::vector<std::size_t> expected;
-        for (std::size_t l = 0; l < (r.allSix ? 6U : 1U); ++l) {
-            (*layers[l])[i] = static_cast<std::uint8_t>((*layers[l])[i] + 1);
+        for (std::size_t l = 0; l < (r.allSix ? kLayers.size() : 1U); ++l) {
+            TileLayer& layer = model.*kLayers[l].Field;
+            layer[i] = static_cast<std::uint8_t>(layer[i] + 1);
             expected.push_back(kHeaderSize + kRecordSize * static_cast<std::size_t>(i) +
-                               static_cast<std::size_t>(kInterpreted[l]));
+                               static_cast<std::size_t>(kLayers[l].RecordByte));
         }
         std::sort(expected.begin(), expected.end());
         ASSERT_FALSE(SaveMap(model).error);
@@ -273,9 +293,7 @@ TEST_F(MapFileTest, RandomEditsTouchOnlyTheSixBytesOfEachRecord) {
         const auto path = WriteMapFile(dir, "prop.map", bytes);
         LoadOrFail(model, path);
         for (unsigned edits = random() % 40; edits > 0; --edits) {
-            TileLayer* layers[] = {&model.TypeLayer, &model.LightLayer,  &model.HeightLayer,
-                                   &model.DirLayer,  &model.ObjectLayer, &model.UsageLayer};
-            (*layers[random() % 6])[random() % model.TileCount] =
+            (model.*kLayers[random() % kLayers.size()].Field)[random() % model.TileCount] =
                 static_cast<std::uint8_t>(random());
         }
         if (random() % 4 == 0) ClearMap(model);
@@ -291,10 +309,13 @@ TEST_F(MapFileTest, RandomEditsTouchOnlyTheSixBytesOfEachRecord) {
         // Reading the file back gives the model that was saved.
         Types reread;
         LoadOrFail(reread, path);
-        ASSERT_EQ(std::vector(reread.TypeLayer.begin(), reread.TypeLayer.end() - 1),
-                  std::vector(model.TypeLayer.begin(), model.TypeLayer.end() - 1));
-        ASSERT_EQ(std::vector(reread.UsageLayer.begin(), reread.UsageLayer.end() - 1),
-                  std::vector(model.UsageLayer.begin(), model.UsageLayer.end() - 1));
+        for (const LayerInfo& layer : kLayers) {
+            const TileLayer& saved = model.*layer.Field;
+            const TileLayer& read = reread.*layer.Field;
+            ASSERT_EQ(std::vector(read.begin(), read.end() - 1),
+                      std::vector(saved.begin(), saved.end() - 1))
+                << "byte " << layer.RecordByte;
+        }
     }
 }
 
@@ -342,6 +363,19 @@ TEST_F(MapFileTest, SaveFailsOnADeletedFile) {
     EXPECT_TRUE(model == before);
 }
 
+// A layer that no longer holds the map (only code that breaks the model can do that) is never
+// read past its end: the save is refused and the file stays as it was.
+TEST_F(MapFileTest, SaveRefusesALayerOfTheWrongSize) {
+    const auto path = WriteMapFile(dir, "short.map", MakeMap({.width = 3, .height = 3, .seed = 2}));
+    const auto bytes = ReadBytes(path);
+    for (const LayerInfo& layer : kLayers) {
+        LoadOrFail(model, path);
+        (model.*layer.Field).pop_back();
+        EXPECT_EQ(SaveMap(model).error, kSaveError) << layer.RecordByte;
+        EXPECT_EQ(ReadBytes(path), bytes) << layer.RecordByte;
+    }
+}
+
 // A map whose path holds letters beyond ASCII, in its folder and its name.
 TEST_F(MapFileTest, LoadsAndSavesAtAPathOfAnyLetters) {
     const std::string folder = dir.File("Karten \xD0\x9A\xD0\xB0\xD1\x80\xD1\x82\xD1\x8B");
@@ -354,7 +388,7 @@ TEST_F(MapFileTest, LoadsAndSavesAtAPathOfAnyLetters) {
     model.HeightLayer[model.TileIndex(2, 2)] ^= 0xFF;
     ASSERT_FALSE(SaveMap(model).error);
     auto expected = bytes;
-    expected[kHeaderSize + kRecordSize * 5 + kHeightByte] ^= 0xFF;
+    expected[kHeaderSize + kRecordSize * 5 + 2] ^= 0xFF;  // the height
     EXPECT_EQ(ReadBytes(path), expected);
 }
 
@@ -362,12 +396,9 @@ TEST_F(MapFileTest, ClearMapSetsEveryEntryTheSpareToo) {
     LoadOrFail(model, WriteMapFile(dir, "clear.map", MakeMap({.width = 5, .height = 4})));
     const auto size = model.TypeLayer.size();
     ClearMap(model);
-    EXPECT_EQ(model.TypeLayer, TileLayer(size, kClearType));
-    EXPECT_EQ(model.LightLayer, TileLayer(size, kClearLight));
-    EXPECT_EQ(model.HeightLayer, TileLayer(size, kClearHeight));
-    EXPECT_EQ(model.DirLayer, TileLayer(size, kClearDir));
-    EXPECT_EQ(model.ObjectLayer, TileLayer(size, kClearObject));
-    EXPECT_EQ(model.UsageLayer, TileLayer(size, kClearUsage));
+    for (const LayerInfo& layer : kLayers) {
+        EXPECT_EQ(model.*layer.Field, TileLayer(size, layer.ClearValue)) << layer.RecordByte;
+    }
     EXPECT_EQ(model.MapWidth, 5);
 }
 

@@ -54,10 +54,9 @@ class SaveFailureTest : public ::testing::Test {
         original = bytes;
         std::string path = WriteMapFile(dir, name, bytes);
         LoadOrFail(model, path);
-        for (TileLayer* layer : {&model.TypeLayer, &model.LightLayer, &model.HeightLayer,
-                                 &model.DirLayer, &model.ObjectLayer, &model.UsageLayer}) {
+        for (const LayerInfo& layer : kLayers) {
             // Every tile; the spare entry past the last tile is never saved.
-            for (std::int32_t i = 0; i < model.TileCount; ++i) (*layer)[i] ^= 0x5A;
+            for (std::int32_t i = 0; i < model.TileCount; ++i) (model.*layer.Field)[i] ^= 0x5A;
         }
         return path;
     }

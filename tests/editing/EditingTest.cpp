@@ -58,7 +58,7 @@ class EditingTest : public ::testing::Test {
 };
 
 TEST_F(EditingTest, ReadoutMapsPixelsToTiles) {
-    model.ViewMode = DrawHeight;
+    model.ViewMode = ViewModeValue::DrawHeight;
     model.HeightLayer[At(3, 2)] = 120;
     model.DirLayer[At(3, 2)] = 2;
     const Readout readout = MouseMove(context, 0, 8, 6, controls);
@@ -100,18 +100,18 @@ TEST_F(EditingTest, ReadoutWithoutModeOrMap) {
 TEST_F(EditingTest, RightButtonPicksTheValueOfTheModesLayer) {
     model.TypeLayer[At(6, 7)] = 44;
     model.DirLayer[At(6, 7)] = 3;
-    model.ViewMode = EditView;
+    model.ViewMode = ViewModeValue::EditView;
     EXPECT_EQ(PressAt(kRightButton, 6, 7).TxtEdit, "44");
-    model.ViewMode = DrawDir;
+    model.ViewMode = ViewModeValue::DrawDir;
     EXPECT_EQ(PressAt(kRightButton, 6, 7).TxtEdit, "3");
     EXPECT_FALSE(MouseDown(context, kRightButton, 400, 10, controls).TxtEdit) << "off the map";
     EXPECT_FALSE(PressAt(4, 6, 7).TxtEdit) << "the middle button picks nothing";
-    model.ViewMode = NoViewMode;
+    model.ViewMode = ViewModeValue::None;
     EXPECT_FALSE(PressAt(kRightButton, 6, 7).TxtEdit);
 }
 
 TEST_F(EditingTest, ThreeByThreeHeightStroke) {
-    model.ViewMode = DrawHeight;
+    model.ViewMode = ViewModeValue::DrawHeight;
     controls.TxtEdit = "200";
     controls.SizeIndex = 2;
     const Types before = model;
@@ -131,27 +131,27 @@ TEST_F(EditingTest, ThreeByThreeHeightStroke) {
 }
 
 TEST_F(EditingTest, ColoursOfTheModePass) {
-    model.ViewMode = DrawLight;
+    model.ViewMode = ViewModeValue::DrawLight;
     controls.TxtEdit = "50";
     (void)PressAt(kLeftButton, 3, 3);
     EXPECT_EQ(model.LightLayer[At(3, 3)], 50);
     EXPECT_EQ(CellPixel(3, 3), ToPixel(0xFFFFFF));
 
-    model.ViewMode = DrawDir;
+    model.ViewMode = ViewModeValue::DrawDir;
     controls.TxtEdit = "7";
     (void)PressAt(kLeftButton, 5, 5);
     EXPECT_EQ(model.DirLayer[At(5, 5)], 7);
     EXPECT_EQ(CellPixel(5, 5), ToPixel(0x464646));
     EXPECT_EQ(MarkPixel(5, 5), ToPixel(0x464646));
 
-    model.ViewMode = DrawType;
+    model.ViewMode = ViewModeValue::DrawType;
     controls.TxtEdit = "147";
     (void)PressAt(kLeftButton, 8, 8);
     EXPECT_EQ(CellPixel(8, 8), ToPixel(0x00396C));
 }
 
 TEST_F(EditingTest, BrushValueRoundsAndRefusesBadText) {
-    model.ViewMode = DrawObjects;
+    model.ViewMode = ViewModeValue::DrawObjects;
     controls.TxtEdit = "2.5";
     (void)PressAt(kLeftButton, 1, 1);
     EXPECT_EQ(model.ObjectLayer[At(1, 1)], 2);
@@ -170,7 +170,7 @@ TEST_F(EditingTest, BrushValueRoundsAndRefusesBadText) {
 }
 
 TEST_F(EditingTest, FootprintStopsAtTheRightAndBottomEdges) {
-    model.ViewMode = DrawUsage;
+    model.ViewMode = ViewModeValue::DrawUsage;
     controls.TxtEdit = "77";
     controls.SizeIndex = 6;
     const Types before = model;
@@ -186,7 +186,7 @@ TEST_F(EditingTest, FootprintStopsAtTheRightAndBottomEdges) {
 }
 
 TEST_F(EditingTest, DragPaintsEachTileEnteredOnce) {
-    model.ViewMode = DrawType;
+    model.ViewMode = ViewModeValue::DrawType;
     controls.TxtEdit = "9";
     (void)PressAt(kLeftButton, 4, 4);
     EXPECT_EQ(model.TypeLayer[At(4, 4)], 9);
@@ -226,7 +226,7 @@ TEST_F(EditingTest, DragPaintsEachTileEnteredOnce) {
 // A screen reader's press on a tile does what the pointer's move onto it and its left press
 // there do; off the map, nothing.
 TEST_F(EditingTest, AReadersPressIsThePointersMoveAndPress) {
-    model.ViewMode = DrawHeight;
+    model.ViewMode = ViewModeValue::DrawHeight;
     controls.TxtEdit = "77";
     controls.SizeIndex = 2;
     model.HeightLayer[At(5, 6)] = 12;
@@ -250,7 +250,7 @@ TEST_F(EditingTest, AReadersPressIsThePointersMoveAndPress) {
 }
 
 TEST_F(EditingTest, PressBesideTheMapThenDragOntoIt) {
-    model.ViewMode = DrawType;
+    model.ViewMode = ViewModeValue::DrawType;
     controls.TxtEdit = "9";
     (void)MouseDown(context, kLeftButton, 405, 10, controls);
     EXPECT_EQ(model.LastTileX, 102);
@@ -269,7 +269,7 @@ TEST_F(EditingTest, WithoutAModeTheStrokeOnlyDrawsMarks) {
 }
 
 TEST_F(EditingTest, EditViewPlacesTheSelectedResourceAndRedrawsTheMarks) {
-    model.ViewMode = EditView;
+    model.ViewMode = ViewModeValue::EditView;
     controls.SizeIndex = 2;
     controls.EditIndex = 1;
     controls.TxtEdit = "not a number";  // Edit View does not use it
@@ -285,7 +285,7 @@ TEST_F(EditingTest, EditViewPlacesTheSelectedResourceAndRedrawsTheMarks) {
 }
 
 TEST_F(EditingTest, SpaceSetsTheDirectionOfTheReadoutTile) {
-    model.ViewMode = DrawDir;
+    model.ViewMode = ViewModeValue::DrawDir;
     controls.TxtX = "3";
     controls.TxtY = "4";
     controls.TxtEditDir = "1";
@@ -361,23 +361,24 @@ TEST_F(EditingTest, TilesAndViewsInWords) {
     model.DirLayer[i] = 2;
     model.ObjectLayer[i] = 14;
     model.UsageLayer[i] = 15;
-    const std::pair<int, const char*> rows[] = {
-        {NoViewMode, "column 5, row 7, direction 2"},
-        {DrawType, "column 5, row 7, type 11, direction 2"},
-        {DrawHeight, "column 5, row 7, height 120, direction 2"},
-        {DrawObjects, "column 5, row 7, object 14, direction 2"},
-        {DrawUsage, "column 5, row 7, usage 15, direction 2"},
-        {DrawDir, "column 5, row 7, direction 2"},
-        {EditView, "column 5, row 7, type 11, direction 2"},
-        {DrawLight, "column 5, row 7, light 12, direction 2"},
+    const std::pair<ViewModeValue, const char*> rows[] = {
+        {ViewModeValue::None, "column 5, row 7, direction 2"},
+        {ViewModeValue::DrawType, "column 5, row 7, type 11, direction 2"},
+        {ViewModeValue::DrawHeight, "column 5, row 7, height 120, direction 2"},
+        {ViewModeValue::DrawObjects, "column 5, row 7, object 14, direction 2"},
+        {ViewModeValue::DrawUsage, "column 5, row 7, usage 15, direction 2"},
+        {ViewModeValue::DrawDir, "column 5, row 7, direction 2"},
+        {ViewModeValue::EditView, "column 5, row 7, type 11, direction 2"},
+        {ViewModeValue::DrawLight, "column 5, row 7, light 12, direction 2"},
     };
     for (const auto& [mode, words] : rows) {
-        model.ViewMode = static_cast<std::int16_t>(mode);
+        model.ViewMode = mode;
         EXPECT_EQ(DescribeTile(model, 5, 7), words);
-        EXPECT_FALSE(DescribeView(mode).empty()) << mode;
+        EXPECT_FALSE(DescribeView(mode).empty()) << words;
     }
-    EXPECT_EQ(DescribeView(DrawHeight), "Draw Height: height");
-    EXPECT_EQ(DescribeView(8), "");
+    EXPECT_EQ(DescribeView(ViewModeValue::DrawHeight), "Draw Height: height");
+    EXPECT_EQ(DescribeView(static_cast<ViewModeValue>(8)), "");
+    EXPECT_EQ(DescribeView(static_cast<ViewModeValue>(-1)), "");
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // Maps made in memory, and random numbers that a test scripts.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -21,13 +23,12 @@ inline Types UniformMap(std::int16_t width, std::int16_t height, std::uint8_t ty
     model.MapWidth = width;
     model.MapHeight = height;
     model.TileCount = width * height;
-    const auto entries = static_cast<std::size_t>(model.TileCount) + 1;
-    model.TypeLayer.assign(entries, type);
-    model.LightLayer.assign(entries, light);
-    model.HeightLayer.assign(entries, heightValue);
-    model.DirLayer.assign(entries, dir);
-    model.ObjectLayer.assign(entries, object);
-    model.UsageLayer.assign(entries, usage);
+    const auto entries = static_cast<std::size_t>(std::max(model.TileCount, 0)) + 1;
+    const std::array<std::uint8_t, 6> values = {type, light, heightValue, dir, object, usage};
+    static_assert(values.size() == kLayers.size(), "a value for every layer, in the table's order");
+    for (std::size_t l = 0; l < kLayers.size(); ++l) {
+        (model.*kLayers[l].Field).assign(entries, values[l]);
+    }
     return model;
 }
 

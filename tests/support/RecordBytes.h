@@ -3,6 +3,7 @@
 // and the fuzzers.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -14,7 +15,9 @@ inline bool IsRecordByte(std::size_t offset, std::int32_t tileCount) {
     if (offset < kHeaderSize || tileCount <= 0) return false;
     const std::size_t record = (offset - kHeaderSize) / kRecordSize;
     const auto within = static_cast<int>((offset - kHeaderSize) % kRecordSize);
-    return record < static_cast<std::size_t>(tileCount) && within != 4 && within <= kUsageByte;
+    return record < static_cast<std::size_t>(tileCount) &&
+           std::any_of(kLayers.begin(), kLayers.end(),
+                       [within](const LayerInfo& layer) { return layer.RecordByte == within; });
 }
 
 }  // namespace quarl::testing

@@ -54,8 +54,8 @@ class QuarlTest : public ::testing::Test, public WindowFixture {
     std::string LoadUniform(std::int16_t w, std::int16_t h, std::uint8_t type, std::uint8_t dir) {
         auto bytes = MakeMap({.width = w, .height = h, .pattern = mapgen::Pattern::Zero});
         for (int i = 0; i < w * h; ++i) {
-            bytes[kHeaderSize + kRecordSize * i + kTypeByte] = type;
-            bytes[kHeaderSize + kRecordSize * i + kDirByte] = dir;
+            bytes[kHeaderSize + kRecordSize * i + mapgen::kTypeAt] = type;
+            bytes[kHeaderSize + kRecordSize * i + mapgen::kDirAt] = dir;
         }
         auto path = WriteMapFile(dir_, "uniform.map", bytes);
         LoadFile(path);
@@ -153,7 +153,7 @@ TEST_F(QuarlTest, LoadSaveAndClearThroughTheMenus) {
     EXPECT_EQ(Text("TxtStatus"), "Filesize: 146  Mapsize: 2 X 3");
     Trigger("SaveMap");
     EXPECT_EQ(Text("TxtStatus"), "Saved map as: uniform.map");
-    EXPECT_EQ(mapgen::ReadBytes(path)[kHeaderSize + kLightByte], kClearLight);
+    EXPECT_EQ(mapgen::ReadBytes(path)[kHeaderSize + mapgen::kLightAt], 16);
     EXPECT_TRUE(fake->messages.empty());
 
     // A failed load: message, disabled buttons, status kept.
@@ -186,7 +186,7 @@ TEST_F(QuarlTest, SaveBeforeAnyLoadDoesNothing) {
 TEST_F(QuarlTest, ModeButtonsRepaintInTheirColours) {
     LoadUniform(2, 3, 1, 1);
     Click("CmdDrawType");
-    EXPECT_EQ(window->Model().ViewMode, DrawType);
+    EXPECT_EQ(window->Model().ViewMode, ViewModeValue::DrawType);
     EXPECT_EQ(CanvasAt(0, 0), 0xFF640000u) << "type 1: red 100";
     const int cellWidth = 994 / 2, cellHeight = 587 / 3;
     EXPECT_EQ(CanvasAt(cellWidth / 2, cellHeight / 2), 0xFF0000FFu) << "direction 1: blue";
@@ -195,7 +195,7 @@ TEST_F(QuarlTest, ModeButtonsRepaintInTheirColours) {
     Click("CmdDrawHeight");
     EXPECT_EQ(CanvasAt(0, 0), 0xFF000000u) << "height 0: black";
     Click("CmdDrawLight");
-    EXPECT_EQ(window->Model().ViewMode, DrawLight);
+    EXPECT_EQ(window->Model().ViewMode, ViewModeValue::DrawLight);
 
     // Clear Map repaints nothing; the next mode button does.
     Trigger("ClearMap");

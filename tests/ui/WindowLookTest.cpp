@@ -145,7 +145,7 @@ TEST_F(WindowLookTest, CellsAreCrispAndThePointerFindsTheTileDrawnUnderIt) {
     testing::TempDir dir;
     auto bytes = mapgen::MakeMap({.width = 150, .height = 90, .seed = 11});
     for (int i = 0; i < 150 * 90; ++i) {
-        bytes[kHeaderSize + kRecordSize * i + kDirByte] %= 6;  // the coloured codes and greys
+        bytes[kHeaderSize + kRecordSize * i + mapgen::kDirAt] %= 6;  // the coloured codes and greys
     }
     LoadFile(testing::WriteMapFile(dir, "scaled.map", bytes));
     Click("CmdDrawDir");  // every cell in the colour of its own mark

@@ -8,20 +8,20 @@ namespace quarl {
 namespace {
 
 TEST(ColoursTest, CellColoursOfEveryMode) {
-    EXPECT_EQ(CellColour(DrawType, 1), 0x000064u);
-    EXPECT_EQ(CellColour(DrawType, 3), 0x00012Cu);
-    EXPECT_EQ(CellColour(DrawType, 147), 0x00396Cu);
-    EXPECT_EQ(CellColour(EditView, 255), 0x00639Cu);
-    EXPECT_EQ(CellColour(DrawObjects, 2), 0x0000C8u);
-    EXPECT_EQ(CellColour(DrawUsage, 0), 0x000000u);
-    EXPECT_EQ(CellColour(DrawHeight, 255), 0xFFFFFFu);
-    EXPECT_EQ(CellColour(DrawHeight, 200), 0xC8C8C8u);
-    EXPECT_EQ(CellColour(DrawLight, 42), Rgb(252, 252, 252));
-    EXPECT_EQ(CellColour(DrawLight, 43), 0xFFFFFFu);
-    EXPECT_EQ(CellColour(DrawLight, 50), 0xFFFFFFu);
-    EXPECT_EQ(CellColour(DrawDir, 7), 0x464646u);
-    EXPECT_FALSE(CellColour(NoViewMode, 7));
-    EXPECT_FALSE(CellColour(8, 7));
+    EXPECT_EQ(CellColour(ViewModeValue::DrawType, 1), 0x000064u);
+    EXPECT_EQ(CellColour(ViewModeValue::DrawType, 3), 0x00012Cu);
+    EXPECT_EQ(CellColour(ViewModeValue::DrawType, 147), 0x00396Cu);
+    EXPECT_EQ(CellColour(ViewModeValue::EditView, 255), 0x00639Cu);
+    EXPECT_EQ(CellColour(ViewModeValue::DrawObjects, 2), 0x0000C8u);
+    EXPECT_EQ(CellColour(ViewModeValue::DrawUsage, 0), 0x000000u);
+    EXPECT_EQ(CellColour(ViewModeValue::DrawHeight, 255), 0xFFFFFFu);
+    EXPECT_EQ(CellColour(ViewModeValue::DrawHeight, 200), 0xC8C8C8u);
+    EXPECT_EQ(CellColour(ViewModeValue::DrawLight, 42), Rgb(252, 252, 252));
+    EXPECT_EQ(CellColour(ViewModeValue::DrawLight, 43), 0xFFFFFFu);
+    EXPECT_EQ(CellColour(ViewModeValue::DrawLight, 50), 0xFFFFFFu);
+    EXPECT_EQ(CellColour(ViewModeValue::DrawDir, 7), 0x464646u);
+    EXPECT_FALSE(CellColour(ViewModeValue::None, 7));
+    EXPECT_FALSE(CellColour(static_cast<ViewModeValue>(8), 7));
 }
 
 TEST(ColoursTest, DirectionColours) {
@@ -54,7 +54,7 @@ TEST(ColoursTest, CanvasHoldsRedInTheRedChannel) {
          {&model.HeightLayer, &model.ObjectLayer, &model.UsageLayer, &model.LightLayer}) {
         layer->assign(3, 0);
     }
-    model.ViewMode = DrawType;
+    model.ViewMode = ViewModeValue::DrawType;
     Canvas canvas(60, 40);  // 50 x 30 usable: cells of 25 x 30
     RedrawMap(canvas, model);
     EXPECT_EQ(canvas.PixelAt(0, 0), 0xFF640000u) << "type 1 is red 100";

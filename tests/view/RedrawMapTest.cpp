@@ -16,6 +16,10 @@
 namespace quarl {
 namespace {
 
+int Mode(const Types& model) {
+    return static_cast<int>(model.ViewMode);
+}
+
 // A map of the given size with random values; directions mostly from the coloured codes, so
 // that marks stand out.
 Types RandomValues(std::mt19937& random, int width, int height) {
@@ -54,7 +58,7 @@ class ReferencePainter {
                 const int i = (row - 1) * m.MapWidth + (col - 1);
                 const int left = (col - m.ScrollX) * cw;
                 const int top = (row - m.ScrollY) * ch;
-                if (m.ViewMode >= 1 && m.ViewMode <= 7) {
+                if (Mode(m) >= 1 && Mode(m) <= 7) {
                     Fill(left, top, cw, ch, CellPixel(m, i));
                 }
                 Fill(left + cw / 2, top + ch / 2, m.Zoom, m.Zoom, DirPixel(m.DirLayer[i]));
@@ -78,7 +82,7 @@ class ReferencePainter {
         return d < 4 ? codes[d] : Grey(10 * d);
     }
     static std::uint32_t CellPixel(const Types& m, int i) {
-        switch (m.ViewMode) {
+        switch (Mode(m)) {
             case 1:
             case 6:
                 return Product(m.TypeLayer[i]);
@@ -116,7 +120,7 @@ void ExpectSameAsReference(const Types& model, int width, int height, int round)
         for (int x = 0; x < width; ++x) {
             ASSERT_EQ(canvas.PixelAt(x, y), reference.At(x, y))
                 << "round " << round << " at (" << x << ", " << y << ") map " << model.MapWidth
-                << " x " << model.MapHeight << " mode " << model.ViewMode << " zoom " << model.Zoom
+                << " x " << model.MapHeight << " mode " << Mode(model) << " zoom " << model.Zoom
                 << " scroll " << model.ScrollX << "," << model.ScrollY << " canvas " << width
                 << " x " << height;
         }
@@ -126,7 +130,7 @@ void ExpectSameAsReference(const Types& model, int width, int height, int round)
 // Any zoom from 1 to 16, not only the powers of two the buttons reach, so that a mark of odd
 // size is covered too.
 void RandomView(std::mt19937& random, Types& model) {
-    model.ViewMode = static_cast<std::int16_t>(random() % 9);
+    model.ViewMode = static_cast<ViewModeValue>(random() % 9);
     model.Zoom = static_cast<std::int16_t>(1 + random() % 16);
     model.ScrollX = static_cast<std::int16_t>(1 + 20 * (random() % 4));
     model.ScrollY = static_cast<std::int16_t>(1 + 20 * (random() % 3));
@@ -169,7 +173,7 @@ TEST(RedrawMapTest, OnePixelCellsShowTheirDirectionInEveryMode) {
     model.DirLayer[model.TileIndex(3, 2)] = 1;
     Canvas canvas(210, 160);
     for (std::int16_t mode = 0; mode <= 7; ++mode) {
-        model.ViewMode = mode;
+        model.ViewMode = static_cast<ViewModeValue>(mode);
         RedrawMap(canvas, model);
         EXPECT_EQ(canvas.PixelAt(2, 1), 0xFF0000FFu) << mode;
         EXPECT_EQ(canvas.PixelAt(0, 0), ToPixel(Rgb(90, 90, 90))) << mode;
@@ -178,7 +182,7 @@ TEST(RedrawMapTest, OnePixelCellsShowTheirDirectionInEveryMode) {
 
 TEST(RedrawMapTest, ScrolledPastTheLastColumnOrRowClearsTheWholeArea) {
     Types model = testing::UniformMap(40, 10, 1, 1, 1, 1, 1, 1);
-    model.ViewMode = DrawType;
+    model.ViewMode = ViewModeValue::DrawType;
     Canvas canvas(kCanvasWidth, kCanvasHeight);
     for (const auto& [scrollX, scrollY] : {std::pair{61, 1}, std::pair{1, 21}}) {
         SCOPED_TRACE(scrollX * 100 + scrollY);
