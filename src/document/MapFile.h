@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
-// The map file: load, save, clear.
+// The map file's commands: Load Map, Save Map and Clear Map, with their texts and what they
+// ask of the mode buttons.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "document/FileIo.h"
+#include "document/MapRecords.h"
 #include "document/Types.h"
 
 namespace quarl {
@@ -24,17 +25,6 @@ struct FileCommandResult {
 
 inline constexpr const char* kLoadError = "Error loading map";
 inline constexpr const char* kSaveError = "Error saving map";
-
-inline constexpr std::int32_t kHeaderSize = 8;
-inline constexpr std::int32_t kRecordSize = 23;
-
-// The last byte of a record that the editor reads and writes; the layers say which.
-inline constexpr int kLastLayerByte = [] {
-    int last = 0;
-    for (const LayerInfo& layer : kLayers) last = std::max(last, layer.RecordByte);
-    return last;
-}();
-static_assert(kLastLayerByte < kRecordSize, "every layer's byte lies inside the record");
 
 // Loads the file at path, titled title (its name without folders). An empty path is a
 // cancelled dialog and changes nothing. A failed load leaves the model as it was.
