@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QResizeEvent>
-#include <QStringList>
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -23,10 +22,9 @@
 #include "ui/Layout.h"
 #include "ui/MapArea.h"
 #include "ui/Startup.h"
-#include "ui/accessible/Announce.h"
-#include "ui/accessible/Bridges.h"
 #include "ui/accessible/ComboBoxes.h"
 #include "ui/accessible/Factory.h"
+#include "ui/accessible/Speech.h"
 #include "view/RedrawMap.h"
 #include "view/Viewport.h"
 
@@ -164,7 +162,7 @@ void Quarl::SetModeButtonsEnabled(bool enabled) {
 void Quarl::ShowFileResult(const FileCommandResult& result) {
     if (result.status) {
         TxtStatus->setText(QString::fromStdString(*result.status));
-        Announce(TxtStatus, TxtStatus->text());
+        TellStatus(TxtStatus);
     }
     if (result.buttons != ModeButtons::Keep) {
         SetModeButtonsEnabled(result.buttons == ModeButtons::Enable);
@@ -251,7 +249,7 @@ void Quarl::MapPressed(int button, double x, double y) {
     const Readout readout = MouseDown(context, button, x, y, ReadControls());
     ShowReadout(readout);
     RefreshMap();
-    if (readout.Changed) TellChange(*readout.Changed);
+    if (readout.Changed) TellPress(*BUF, model_, *readout.Changed);
 }
 
 // As a move of the pointer onto the tile and a left press there: the readout first, so that
@@ -262,7 +260,7 @@ void Quarl::CellPressed(TilePos tile) {
     ShowReadout(readout);
     BUF->setFocus();
     RefreshMap();
-    if (readout.Changed) TellChange(*readout.Changed);
+    if (readout.Changed) TellPress(*BUF, model_, *readout.Changed);
 }
 
 // The readout first, so that the map takes the focus on the tile under the pointer.
@@ -271,46 +269,19 @@ void Quarl::MapMoved(int buttons, double x, double y) {
     BUF->setFocus();
 }
 
-// A drag's strokes are not heard; the cells they wrote are told to the reader's cache.
 void Quarl::MapEntered(int buttons, double x, double y) {
     EditContext context{model_, canvas_, *random_};
     const Readout readout = MouseMove(context, buttons, x, y, ReadControls());
     ShowReadout(readout);
     RefreshMap();
-    if (readout.Drawn) BUF->TilesChanged(*readout.Drawn);
+    if (readout.Drawn) TellDrawn(*BUF, *readout.Drawn);
 }
 
 void Quarl::MapKey(int key) {
     EditContext context{model_, canvas_, *random_};
     const auto changed = KeyDown(context, key, ReadControls());
     RefreshMap();
-    if (!changed) return;
-    BUF->TilesChanged({changed->col, changed->row, 1, 1});
-    BUF->TellChangedTiles();
-    const QString words = UnheardWords(*changed);
-    if (!words.isEmpty()) Announce(BUF, words);
-}
-
-// A press's stroke is heard once: the pressed tile's new words, then how many tiles it wrote
-// when that was more than the one. A drag's later strokes are not told one by one.
-void Quarl::TellChange(const Change& change) {
-    BUF->TilesChanged(change.written);
-    BUF->TellChangedTiles();
-    QStringList said;
-    if (const QString words = UnheardWords(change.tile); !words.isEmpty()) said << words;
-    const int count = change.written.cols * change.written.rows;
-    if (count > 1) said << QStringLiteral("%1 tiles").arg(count);
-    if (!said.isEmpty()) Announce(BUF, said.join(QStringLiteral(". ")));
-}
-
-// The new words of the current cell where the change of a cell's name goes unheard, to be
-// said instead; nothing for any other tile.
-QString Quarl::UnheardWords(TilePos tile) const {
-    if (CellNameChangesHeard() || tile != BUF->CurrentTile() || !BUF->hasFocus() ||
-        BUF->CellIndex(tile) < 0) {
-        return {};
-    }
-    return QString::fromStdString(DescribeTile(model_, tile.col, tile.row));
+    if (changed) TellSpace(*BUF, model_, *changed);
 }
 
 void Quarl::MapFocused() {

@@ -60,8 +60,6 @@ class Quarl final : public QMainWindow {
     void MapEntered(int buttons, double x, double y);
     void MapKey(int key);
     void MapFocused();
-    void TellChange(const Change& change);
-    [[nodiscard]] QString UnheardWords(TilePos tile) const;
     [[nodiscard]] Controls ReadControls() const;
     void ShowReadout(const Readout& readout);
     void RefreshMap();
