@@ -2,6 +2,7 @@
 // The map model: the one document the editor holds for the life of the process.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -46,6 +47,12 @@ inline constexpr std::array<Ore, 2> kOres = {{
     {"IRON", {151, 168, 188, 184}},
 }};
 static_assert(kOres.size() <= kEditTileCount, "the resource table holds every ore");
+static_assert(std::all_of(kOres.begin(), kOres.end(),
+                          [](const Ore& ore) {
+                              return ore.Name != nullptr && ore.Name[0] != '\0' &&
+                                     ore.Tiles.CenterType != 0;
+                          }),
+              "every ore has a name and its tiles: no row is left empty");
 inline constexpr std::int32_t kMaxTileCount = 32767;
 
 struct TilePos {

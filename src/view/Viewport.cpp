@@ -48,9 +48,9 @@ TilePos TileAt(const Types& model, CellGeometry geometry, double x, double y) {
 
 namespace {
 
-// How many tiles from first on, up to last, have cells that start within inner pixels.
+// How many tiles from first on, up to last, have cells of a drawable size that start within
+// inner pixels.
 int VisibleCount(int first, int last, int cell, int inner) {
-    if (cell <= 0 || inner <= 0) return 0;
     return std::max(0, std::min(last, first + (inner - 1) / cell) - first + 1);
 }
 

@@ -139,6 +139,7 @@ TEST(VisibleTilesTest, TheTilesWhoseCellsStartOnTheCanvas) {
         {30, 12, 1, 21, 1, 10, 12},  // scrolled right: columns 21 to 30
         {217, 151, 16, 201, 141, 16, 11},
         {995, 10, 1, 1, 1, 0, 0},  // too wide to draw
+        {10, 700, 1, 1, 1, 0, 0},  // too high to draw: no column either
         {0, 0, 1, 1, 1, 0, 0},
     };
     for (const Row& row : rows) {
