@@ -2,7 +2,6 @@
 #include "editing/Editing.h"
 
 #include <algorithm>
-#include <array>
 #include <cstddef>
 
 #include "editing/PlaceResource.h"
@@ -175,22 +174,6 @@ std::optional<TilePos> KeyDown(EditContext& context, int key, const Controls& co
     return tile;
 }
 
-namespace {
-
-// What the map area shows in each view mode, in the order of their values.
-constexpr std::array<const char*, 8> kViewWords = {
-    "No view chosen yet: press a Draw button",
-    "Draw Type: terrain type",
-    "Draw Height: height",
-    "Draw Objects: objects",
-    "Draw Usage: usage",
-    "Draw Dir: direction",
-    "Edit View: terrain type, the left button places ore",
-    "Draw Light: light",
-};
-
-}  // namespace
-
 std::string DescribeTile(const Types& model, int col, int row) {
     const auto index = static_cast<std::size_t>(model.TileIndex(col, row));
     std::string text = "column " + std::to_string(col) + ", row " + std::to_string(row);
@@ -202,9 +185,27 @@ std::string DescribeTile(const Types& model, int col, int row) {
     return text + ", direction " + std::to_string(model.DirLayer[index]);
 }
 
+// No default: a new view mode gets its words here, or the compiler says so.
 std::string DescribeView(ViewModeValue viewMode) {
-    const auto value = static_cast<std::size_t>(viewMode);
-    return value < kViewWords.size() ? kViewWords[value] : "";
+    switch (viewMode) {
+        case ViewModeValue::None:
+            return "No view chosen yet: press a Draw button";
+        case ViewModeValue::DrawType:
+            return "Draw Type: terrain type";
+        case ViewModeValue::DrawHeight:
+            return "Draw Height: height";
+        case ViewModeValue::DrawObjects:
+            return "Draw Objects: objects";
+        case ViewModeValue::DrawUsage:
+            return "Draw Usage: usage";
+        case ViewModeValue::DrawDir:
+            return "Draw Dir: direction";
+        case ViewModeValue::EditView:
+            return "Edit View: terrain type, the left button places ore";
+        case ViewModeValue::DrawLight:
+            return "Draw Light: light";
+    }
+    return "";
 }
 
 }  // namespace quarl

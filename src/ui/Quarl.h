@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <iterator>
 #include <memory>
 
 #include "document/MapFile.h"
@@ -11,6 +12,7 @@
 #include "editing/Editing.h"
 #include "editing/Random.h"
 #include "ui/Dialogs.h"
+#include "ui/Layout.h"
 #include "view/Canvas.h"
 
 class QComboBox;
@@ -79,7 +81,7 @@ class Quarl final : public QMainWindow {
     QComboBox* EDITBOX = nullptr;
     QComboBox* SIZEBOX = nullptr;
     MapArea* BUF = nullptr;
-    std::array<QPushButton*, 7> modeButtons_{};
+    std::array<QPushButton*, std::size(kModeButtons)> modeButtons_{};
 };
 
 }  // namespace quarl::ui

@@ -33,9 +33,11 @@ std::optional<Colour> CellColour(ViewModeValue viewMode, std::uint8_t value) {
             return DirColour(value);
         case ViewModeValue::DrawLight:
             return Rgb(6 * value, 6 * value, 6 * value);
-        default:
+        case ViewModeValue::None:
             return std::nullopt;
     }
+    // No default above: a new view mode gets its rule there, or the compiler says so.
+    return std::nullopt;
 }
 
 std::optional<Colour> CellColourAt(const Types& model, std::int32_t index) {
